@@ -1,0 +1,49 @@
+#include "app/run.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <exception>
+
+#include "model/extraction_failure.h"
+#include "model/json_form.h"
+
+namespace leggipdf {
+namespace {
+
+// Writes every byte, resuming after signals and short writes.
+bool writtenFully(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return false;
+        done += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+int failed(int errorFd, const std::string& text) {
+    // Nothing more can be reported if stderr itself is gone; the status says it.
+    (void)writtenFully(errorFd, text + "\n");
+    return 1;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& arguments, int outputFd, int errorFd,
+        const std::function<ExtractionResult(const std::string&)>& extractor) {
+    try {
+        if (arguments.size() != 2) throw ExtractionFailure::invalidArguments();
+        std::string document = encoded(extractor(arguments[1]));
+        document.push_back('\n');
+        if (!writtenFully(outputFd, document)) throw ExtractionFailure::outputFailed();
+        return 0;
+    } catch (const ExtractionFailure& failure) {
+        return failed(errorFd, failure.description());
+    } catch (const std::exception& error) {
+        return failed(errorFd, error.what());
+    }
+}
+
+}  // namespace leggipdf

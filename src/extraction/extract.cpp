@@ -1,0 +1,42 @@
+#include "extraction/extract.h"
+
+#include <exception>
+#include <utility>
+
+#include "extraction/normalized.h"
+#include "model/extraction_failure.h"
+
+namespace leggipdf {
+namespace {
+
+std::string recognizedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer) {
+    // The image lives only in this scope, so it is released before the next
+    // page is fetched, whichever way recognition ends.
+    const PageImage image = page.renderedImage(pageNumber);
+    try {
+        return recognizer.recognizedText(image);
+    } catch (const std::exception& error) {
+        throw ExtractionFailure::recognitionFailed(pageNumber, error.what());
+    }
+}
+
+}  // namespace
+
+ExtractionResult extract(const Document& document, TextRecognizer& recognizer) {
+    ExtractionResult result;
+    const std::int64_t pageCount = document.pageCount();
+    for (std::int64_t index = 0; index < pageCount; ++index) {
+        const std::int64_t pageNumber = index + 1;
+        const std::unique_ptr<Page> page = document.page(index);
+        if (!page) continue;
+        std::string text = normalized(page->text());
+        if (text.empty()) {
+            text = recognizedPageText(*page, pageNumber, recognizer);
+            result.usedOCR = true;
+        }
+        if (!text.empty()) result.pages.push_back({pageNumber, std::move(text)});
+    }
+    return result;
+}
+
+}  // namespace leggipdf

@@ -1,0 +1,17 @@
+#include <stdexcept>
+
+#include "extraction/extract.h"
+#include "ocr/recognizer_loader.h"
+#include "pdf/poppler_document.h"
+
+namespace leggipdf {
+
+ExtractionResult extract(const std::string& path) {
+    const std::unique_ptr<Document> document = openedPopplerDocument(path);
+    // The OCR engine is loaded on the first page that needs it, so documents
+    // with a text layer never pay for it.
+    LazyRecognizer recognizer;
+    return extract(*document, recognizer);
+}
+
+}  // namespace leggipdf

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+namespace leggipdf {
+
+/// Why a run ended without a result. Thrown where the failure happens and
+/// caught only by the entry, which prints `description()` and exits with 1.
+class ExtractionFailure : public std::exception {
+public:
+    enum class Kind { renderingFailed, recognitionFailed, invalidArguments, unreadablePDF, outputFailed };
+
+    static ExtractionFailure renderingFailed(std::int64_t pageNumber);
+    static ExtractionFailure recognitionFailed(std::int64_t pageNumber, std::string detail);
+    static ExtractionFailure invalidArguments();
+    static ExtractionFailure unreadablePDF();
+    /// Writing the result document failed (full disk, closed descriptor).
+    static ExtractionFailure outputFailed();
+
+    Kind kind() const { return kind_; }
+    std::int64_t pageNumber() const { return pageNumber_; }
+    const std::string& detail() const { return detail_; }
+
+    /// The fixed Italian text the user sees, without a trailing line feed.
+    const std::string& description() const { return description_; }
+    const char* what() const noexcept override { return description_.c_str(); }
+
+private:
+    ExtractionFailure(Kind kind, std::int64_t pageNumber, std::string detail);
+
+    Kind kind_;
+    std::int64_t pageNumber_;
+    std::string detail_;
+    std::string description_;
+};
+
+}  // namespace leggipdf

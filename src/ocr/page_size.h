@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+namespace leggipdf {
+
+inline constexpr double kRenderScale = 2.5;        // pixels per point, 180 dpi
+inline constexpr double kRenderDotsPerInch = 180.0;
+
+/// Limits on a page bitmap. A request beyond them fails cleanly instead of
+/// letting the renderer abort the process on an allocation it cannot make.
+/// The largest real scans seen (8,400 pt a side, 21,000 px) stay well inside.
+inline constexpr std::int64_t kMaxBitmapSide = 1'000'000;
+inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 30;
+
+struct PixelSize {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    bool operator==(const PixelSize&) const = default;
+};
+
+/// Pixels for one side of `points` points: truncated toward zero, at least 1.
+/// Throws ExtractionFailure renderingFailed(pageNumber) when the product is
+/// not finite or outside the signed 64-bit range.
+std::int64_t pixelsFor(double points, std::int64_t pageNumber);
+
+/// The bitmap for a media box of the given size. `quarterTurned` (pages
+/// shown turned by 90 or 270 degrees) swaps width and height so the page is
+/// drawn upright and whole. Throws renderingFailed(pageNumber) for a size
+/// that has no pixel count or lies beyond the limits above.
+PixelSize bitmapSize(double widthPoints, double heightPoints, bool quarterTurned, std::int64_t pageNumber);
+
+}  // namespace leggipdf

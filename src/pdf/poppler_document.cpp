@@ -1,0 +1,63 @@
+#include "pdf/poppler_document.h"
+
+#include <poppler-document.h>
+#include <poppler-global.h>
+#include <poppler-page.h>
+
+#include "model/extraction_failure.h"
+#include "pdf/poppler_rendering.h"
+
+namespace leggipdf {
+namespace {
+
+void ignoreDiagnostic(const std::string&, void*) {}
+
+class PopplerPage final : public Page {
+public:
+    explicit PopplerPage(std::unique_ptr<poppler::page> page) : page_(std::move(page)) {}
+
+    std::string text() const override {
+        // The reading-order layout keeps columns apart; the physical one
+        // interleaves the lines of neighbouring columns.
+        const poppler::byte_array utf8 =
+            page_->text(poppler::rectf(), poppler::page::non_raw_non_physical_layout).to_utf8();
+        return {utf8.begin(), utf8.end()};
+    }
+
+    PageImage renderedImage(std::int64_t pageNumber) const override {
+        return renderedPopplerPage(*page_, pageNumber);
+    }
+
+private:
+    std::unique_ptr<poppler::page> page_;
+};
+
+class PopplerDocument final : public Document {
+public:
+    explicit PopplerDocument(std::unique_ptr<poppler::document> document) : document_(std::move(document)) {}
+
+    std::int64_t pageCount() const override { return document_->pages(); }
+
+    std::unique_ptr<Page> page(std::int64_t index) const override {
+        if (index < 0 || index >= pageCount()) return nullptr;
+        std::unique_ptr<poppler::page> page(document_->create_page(static_cast<int>(index)));
+        if (!page) return nullptr;
+        return std::make_unique<PopplerPage>(std::move(page));
+    }
+
+private:
+    std::unique_ptr<poppler::document> document_;
+};
+
+}  // namespace
+
+std::unique_ptr<Document> openedPopplerDocument(const std::string& path) {
+    poppler::set_debug_error_function(ignoreDiagnostic, nullptr);
+    std::unique_ptr<poppler::document> document(poppler::document::load_from_file(path));
+    // A locked document opens, but every page would read as empty and the run
+    // would report success with no text.
+    if (!document || document->is_locked()) throw ExtractionFailure::unreadablePDF();
+    return std::make_unique<PopplerDocument>(std::move(document));
+}
+
+}  // namespace leggipdf

@@ -1,0 +1,77 @@
+#include "pdf/poppler_rendering.h"
+
+#include <poppler-image.h>
+#include <poppler-page-renderer.h>
+#include <poppler-page.h>
+
+#include <cmath>
+#include <new>
+
+#include "model/extraction_failure.h"
+#include "ocr/page_canvas.h"
+#include "ocr/page_size.h"
+
+namespace leggipdf {
+namespace {
+
+bool isQuarterTurned(const poppler::page& page) {
+    const auto orientation = page.orientation();
+    return orientation == poppler::page::landscape || orientation == poppler::page::seascape;
+}
+
+// Where the top-left corner of the drawn crop box lies in the media box,
+// in pixels, once the page is turned the way it is shown.
+void cropOffset(const poppler::page& page, std::int64_t& left, std::int64_t& top) {
+    const poppler::rectf media = page.page_rect(poppler::media_box);
+    const poppler::rectf crop = page.page_rect(poppler::crop_box);
+    const double fromLeft = crop.left() - media.left();
+    const double fromBottom = crop.top() - media.top();  // rectf keeps PDF's y-up origin in top()
+    const double fromRight = media.right() - crop.right();
+    const double fromTop = media.bottom() - crop.bottom();
+    double x = fromLeft, y = fromTop;
+    switch (page.orientation()) {
+        case poppler::page::portrait: break;
+        case poppler::page::landscape: x = fromBottom, y = fromLeft; break;
+        case poppler::page::upside_down: x = fromRight, y = fromBottom; break;
+        case poppler::page::seascape: x = fromTop, y = fromRight; break;
+    }
+    left = std::isfinite(x) ? std::llround(x * kRenderScale) : 0;
+    top = std::isfinite(y) ? std::llround(y * kRenderScale) : 0;
+}
+
+PageImage adopted(poppler::image drawn) {
+    auto owner = std::make_shared<poppler::image>(std::move(drawn));
+    PageImage image;
+    image.width = owner->width();
+    image.height = owner->height();
+    image.bytesPerRow = owner->bytes_per_row();
+    image.pixels = reinterpret_cast<const std::uint8_t*>(owner->const_data());
+    image.storage = std::move(owner);
+    return image;
+}
+
+}  // namespace
+
+PageImage renderedPopplerPage(const poppler::page& page, std::int64_t pageNumber) {
+    const poppler::rectf media = page.page_rect(poppler::media_box);
+    const PixelSize size = bitmapSize(media.width(), media.height(), isQuarterTurned(page), pageNumber);
+    try {
+        poppler::page_renderer renderer;
+        renderer.set_render_hint(poppler::page_renderer::antialiasing, true);
+        renderer.set_render_hint(poppler::page_renderer::text_antialiasing, true);
+        renderer.set_paper_color(0xFFFFFFFF);
+        renderer.set_image_format(poppler::image::format_gray8);
+        poppler::image drawn = renderer.render_page(&page, kRenderDotsPerInch, kRenderDotsPerInch);
+        if (!drawn.is_valid()) return composedImage(size, {}, 0, 0);  // nothing painted: white
+        if (drawn.width() == size.width && drawn.height() == size.height) return adopted(std::move(drawn));
+        std::int64_t left = 0, top = 0;
+        cropOffset(page, left, top);
+        const GreyView view{reinterpret_cast<const std::uint8_t*>(drawn.const_data()), drawn.width(), drawn.height(),
+                            drawn.bytes_per_row()};
+        return composedImage(size, view, left, top);
+    } catch (const std::bad_alloc&) {
+        throw ExtractionFailure::renderingFailed(pageNumber);
+    }
+}
+
+}  // namespace leggipdf

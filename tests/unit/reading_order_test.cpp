@@ -1,0 +1,223 @@
+#include "ocr/reading_order.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace leggipdf {
+namespace {
+
+// Move-only on purpose: a sort that copies an element does not compile, and
+// one that reads a moved-from element finds a null id.
+struct Item {
+    Box box;
+    std::unique_ptr<int> id;
+};
+
+Box at(double centre, double left) { return {left, centre, 0.1, 0.0}; }
+
+const Box& boxOf(const Item& item) { return item.box; }
+
+std::vector<int> idsOf(const std::vector<Item>& items) {
+    std::vector<int> ids;
+    for (const Item& item : items) ids.push_back(item.id ? *item.id : -1);
+    return ids;
+}
+
+std::vector<int> identity(std::size_t n) {
+    std::vector<int> ids(n);
+    std::iota(ids.begin(), ids.end(), 0);
+    return ids;
+}
+
+std::vector<Item> itemsFrom(const std::vector<Box>& boxes) {
+    std::vector<Item> items;
+    for (const Box& box : boxes) items.push_back({box, std::make_unique<int>(static_cast<int>(items.size()))});
+    return items;
+}
+
+// F and G share a line, G and H share a line, H is above F. P and Q have H's
+// box; 'z' is a filler low on the page, right of everything else.
+std::vector<Item> itemsFrom(const std::string& labels) {
+    std::vector<Box> boxes;
+    for (char label : labels) {
+        if (label == 'F') boxes.push_back(at(0.500, 0.1));
+        if (label == 'G') boxes.push_back(at(0.510, 0.2));
+        if (label == 'H' || label == 'P' || label == 'Q') boxes.push_back(at(0.520, 0.3));
+        if (label == 'z') boxes.push_back(at(0.05, 0.9));
+    }
+    return itemsFrom(boxes);
+}
+
+std::string labelsOf(const std::vector<Item>& items, const std::string& input) {
+    std::string labels;
+    for (int id : idsOf(items)) labels += input[static_cast<std::size_t>(id)];
+    return labels;
+}
+
+std::string sortedLabels(const std::string& input) {
+    std::vector<Item> items = itemsFrom(input);
+    sortInReadingOrder(std::span(items), boxOf);
+    return labelsOf(items, input);
+}
+
+// Sorts and returns how many comparisons were made.
+std::size_t comparisonsSorting(std::vector<Item>& items) {
+    std::size_t boxReads = 0;
+    sortInReadingOrder(std::span(items), [&boxReads](const Item& item) -> const Box& {
+        ++boxReads;
+        return item.box;
+    });
+    return boxReads / 2;
+}
+
+TEST(PrecedesInReading, DecidesByLineThenLeftEdge) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* name;
+        Box a, b;
+        bool aFirst, bFirst;
+    } cases[] = {
+        {"centres exactly the tolerance apart share a line", at(0.015, 0.5), at(0.0, 0.1), false, true},
+        {"0.515 - 0.5 rounds above the tolerance", at(0.515, 0.5), at(0.5, 0.1), true, false},
+        {"same line, same left edge: tie", at(0.3, 0.2), at(0.305, 0.2), false, false},
+        {"NaN centre counts as the same line", {0.1, nan, 0.1, 0.0}, at(0.9, 0.5), true, false},
+        {"NaN left edge compares false", {nan, 0.5, 0.1, 0.0}, at(0.5, 0.5), false, false},
+        {"NaN width leaves no left edge", {0.1, 0.5, nan, 0.0}, at(0.5, 0.5), false, false},
+        {"negative width: left edge is x + width", {0.5, 0.5, -0.3, 0.0}, at(0.5, 0.3), true, false},
+        {"centre is y + height / 2, not y nor the top", {0.9, 0.4, 0.1, 0.2}, at(0.5, 0.9), false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(precedesInReading(c.a, c.b), c.aFirst) << c.name;
+        EXPECT_EQ(precedesInReading(c.b, c.a), c.bFirst) << c.name;
+    }
+}
+
+TEST(MinimumRunLength, ShiftsIntoRangeAndRoundsUp) {
+    const std::pair<std::size_t, std::size_t> cases[] = {{0, 0},    {1, 1},    {63, 63},  {64, 32},  {65, 33},
+                                                         {100, 50}, {127, 64}, {128, 32}, {1000, 63}, {4097, 33}};
+    for (auto [n, m] : cases) EXPECT_EQ(minimumRunLength(n), m) << n;
+}
+
+TEST(SortInReadingOrder, IntransitiveChainFollowsInputOrder) {
+    const std::pair<std::string, std::string> cases[] = {{"FGH", "FGH"}, {"FHG", "HFG"}, {"GFH", "FGH"},
+                                                         {"GHF", "GHF"}, {"HFG", "HFG"}, {"HGF", "GHF"},
+                                                         {"PGFQ", "GPQF"}};
+    for (const auto& [input, expected] : cases) EXPECT_EQ(sortedLabels(input), expected) << input;
+}
+
+TEST(SortInReadingOrder, SixtyFourItemsTakeTheRunPath) {
+    const std::pair<std::size_t, std::string> cases[] = {{59, "GPQF"}, {60, "QFGP"}, {61, "QFGP"}};
+    for (const auto& [fillers, expected] : cases) {
+        const std::string input = "PGFQ" + std::string(fillers, 'z');
+        std::vector<Item> items = itemsFrom(input);
+        sortInReadingOrder(std::span(items), boxOf);
+        EXPECT_EQ(labelsOf(items, input), expected + std::string(fillers, 'z')) << input.size();
+        const std::vector<int> ids = idsOf(items);
+        EXPECT_TRUE(std::is_sorted(ids.begin() + 4, ids.end())) << input.size();
+    }
+}
+
+TEST(SortInReadingOrder, DiffersFromStableSortOnIntransitiveInput) {
+    const std::string input = "PGFQ" + std::string(60, 'z');
+    std::vector<Item> ours = itemsFrom(input), library = itemsFrom(input);
+    sortInReadingOrder(std::span(ours), boxOf);
+    std::stable_sort(library.begin(), library.end(),
+                     [](const Item& a, const Item& b) { return precedesInReading(a.box, b.box); });
+    EXPECT_NE(labelsOf(ours, input), labelsOf(library, input));
+}
+
+TEST(SortInReadingOrder, TiedBoxesStayInPlaceWithOnePassOfComparisons) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> withinTolerance(0.5, 0.5 + kLineTolerance);
+    for (std::size_t n : {0, 1, 2, 63, 64, 65, 127, 128, 1000, 3001}) {
+        for (bool jitter : {false, true}) {
+            std::vector<Box> boxes(n, at(0.5, 0.25));
+            if (jitter) for (Box& box : boxes) box.y = withinTolerance(random);
+            std::vector<Item> items = itemsFrom(boxes);
+            EXPECT_EQ(comparisonsSorting(items), n == 0 ? 0 : n - 1) << n << " jitter " << jitter;
+            EXPECT_EQ(idsOf(items), identity(n)) << n << " jitter " << jitter;
+        }
+    }
+}
+
+TEST(SortInReadingOrder, BottomUpListIsOneDescendingRun) {
+    for (std::size_t n : {64, 100, 3000}) {
+        std::vector<Box> boxes;
+        for (std::size_t i = 0; i < n; ++i) boxes.push_back(at(0.016 * static_cast<double>(i), 0.5));
+        std::vector<Item> items = itemsFrom(boxes);
+        EXPECT_EQ(comparisonsSorting(items), n - 1) << n;
+        std::vector<int> expected = identity(n);
+        std::reverse(expected.begin(), expected.end());
+        EXPECT_EQ(idsOf(items), expected) << n;
+    }
+}
+
+std::vector<std::size_t> lengths() {
+    std::vector<std::size_t> result = {0,   1,   2,   3,   31,  63,   64,   65,   66,   100,  127,
+                                       128, 129, 255, 256, 257, 1000, 1023, 1024, 1025, 2048, 3000};
+    std::mt19937 random(11);
+    for (int i = 0; i < 30; ++i) result.push_back(std::uniform_int_distribution<std::size_t>(0, 3000)(random));
+    return result;
+}
+
+// Discrete values make exact ties (same centre and left edge) common.
+double draw(std::mt19937& random, int values, double step) {
+    return step * std::uniform_int_distribution<int>(0, values - 1)(random);
+}
+
+TEST(SortInReadingOrder, DenseRandomPageIsPermuted) {
+    std::mt19937 random(1);
+    for (std::size_t n : lengths()) {
+        std::vector<Box> boxes;
+        for (std::size_t i = 0; i < n; ++i) boxes.push_back(at(draw(random, 40, 0.005), draw(random, 8, 0.1)));
+        std::vector<Item> items = itemsFrom(boxes);
+        sortInReadingOrder(std::span(items), boxOf);
+        std::vector<int> ids = idsOf(items);
+        std::sort(ids.begin(), ids.end());
+        EXPECT_EQ(ids, identity(n)) << n;
+    }
+}
+
+TEST(SortInReadingOrder, FarApartLinesMatchStableSort) {
+    std::mt19937 random(2);
+    for (std::size_t n : lengths()) {
+        const int lines = static_cast<int>(n / 5 + 1);
+        std::vector<Box> boxes;
+        for (std::size_t i = 0; i < n; ++i) boxes.push_back(at(draw(random, lines, 0.02), draw(random, 4, 0.1)));
+        std::vector<Item> ours = itemsFrom(boxes), library = itemsFrom(boxes);
+        sortInReadingOrder(std::span(ours), boxOf);
+        std::stable_sort(library.begin(), library.end(),
+                         [](const Item& a, const Item& b) { return precedesInReading(a.box, b.box); });
+        EXPECT_EQ(idsOf(ours), idsOf(library)) << n;
+    }
+}
+
+TEST(SortInReadingOrder, ShortListsNeverSwapTies) {
+    std::mt19937 random(3);
+    for (std::size_t n = 2; n < 64; ++n) {
+        std::vector<Box> boxes;
+        for (std::size_t i = 0; i < n; ++i) boxes.push_back(at(draw(random, 12, 0.004), draw(random, 3, 0.1)));
+        std::vector<Item> items = itemsFrom(boxes);
+        sortInReadingOrder(std::span(items), boxOf);
+        std::vector<std::size_t> position(n);
+        for (std::size_t p = 0; p < n; ++p) position[static_cast<std::size_t>(*items[p].id)] = p;
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = i + 1; j < n; ++j) {
+                const bool tie = !precedesInReading(boxes[i], boxes[j]) && !precedesInReading(boxes[j], boxes[i]);
+                if (!tie) continue;
+                EXPECT_LT(position[i], position[j]) << n << ": " << i << " and " << j;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace leggipdf
