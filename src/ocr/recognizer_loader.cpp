@@ -1,11 +1,68 @@
 #include "ocr/recognizer_loader.h"
 
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
+#include <vector>
 
 namespace leggipdf {
+namespace {
 
-std::string LazyRecognizer::recognizedText(const PageImage&) {
-    throw std::runtime_error("no text recogniser is available");
+std::vector<std::filesystem::path> moduleCandidates() {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return {};
+    const std::filesystem::path directory = executable.parent_path();
+    return {directory / kOcrModuleName, directory / ".." / "lib" / "leggipdf" / kOcrModuleName};
+}
+
+}  // namespace
+
+// Owns the dlopen handle; the engine made from it must be gone before close.
+struct LazyRecognizer::Module {
+    void* handle = nullptr;
+
+    Module() {
+        // The engine's OpenMP runtime reads this when it is loaded. One thread
+        // is several times faster on small machines and the tool starts none.
+        setenv("OMP_THREAD_LIMIT", "1", 1);
+        std::string errors;
+        for (const auto& candidate : moduleCandidates()) {
+            handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (handle) return;
+            errors += std::string(errors.empty() ? "" : "; ") + dlerror();
+        }
+        throw std::runtime_error("cannot load the OCR module " + std::string(kOcrModuleName) + ": " + errors);
+    }
+    ~Module() { dlclose(handle); }
+
+    LineRecognizer* created() const {
+        using Create = LineRecognizer* (*)();
+        auto create = reinterpret_cast<Create>(dlsym(handle, kLineRecognizerFactory));
+        if (!create) throw std::runtime_error(std::string("the OCR module has no ") + kLineRecognizerFactory);
+        return create();
+    }
+};
+
+LazyRecognizer::LazyRecognizer(Factory factory) : factory_(factory) {}
+
+LazyRecognizer::~LazyRecognizer() {
+    engine_.reset();  // its code lives in the module
+}
+
+std::string LazyRecognizer::recognizedText(const PageImage& image) {
+    if (!engine_) {
+        if (factory_) {
+            engine_ = factory_();
+        } else {
+            if (!module_) module_ = std::make_unique<Module>();
+            engine_.reset(module_->created());
+        }
+    }
+    return leggipdf::recognizedText(engine_->recognizedLines(image));
 }
 
 }  // namespace leggipdf

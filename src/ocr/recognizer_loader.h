@@ -1,16 +1,36 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "extraction/text_recognizer.h"
+#include "ocr/line_recognizer.h"
 
 namespace leggipdf {
 
-/// Stands in for the OCR engine until one is wired in: every page that needs
-/// recognition fails with a detail saying no recogniser is available.
+/// Name of the factory that the OCR module exports:
+/// LineRecognizer* leggipdfCreateLineRecognizer(), throwing std::exception.
+inline constexpr const char* kLineRecognizerFactory = "leggipdfCreateLineRecognizer";
+/// File name of the OCR module, looked up beside the executable and then in
+/// ../lib/leggipdf relative to it.
+inline constexpr const char* kOcrModuleName = "leggipdf-ocr.so";
+
+/// Recognises pages with a LineRecognizer made on first use and kept for the
+/// rest of the run. `factory` makes it; by default the OCR module is loaded,
+/// so a document that never needs OCR never loads the engine.
 class LazyRecognizer final : public TextRecognizer {
 public:
+    using Factory = std::unique_ptr<LineRecognizer> (*)();
+    explicit LazyRecognizer(Factory factory = nullptr);
+    ~LazyRecognizer() override;
+
     std::string recognizedText(const PageImage& image) override;
+
+private:
+    struct Module;
+    Factory factory_;
+    std::unique_ptr<Module> module_;
+    std::unique_ptr<LineRecognizer> engine_;
 };
 
 }  // namespace leggipdf

@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs whatever the build, the tests and the benchmarks need from Debian's
+# packages. Safe to run again: it does nothing when everything is present.
+set -eu
+
+PACKAGES="g++ cmake make pkg-config libpoppler-cpp-dev nlohmann-json3-dev libtesseract-dev \
+tesseract-ocr-script-latn googletest libgtest-dev poppler-utils libbenchmark-dev time \
+clang libclang-rt-14-dev"
+
+missing=""
+for package in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+echo "installing:$missing" >&2
+$sudo apt-get update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ocr/page_image.h"
+#include "ocr/reading_order.h"
+
+namespace leggipdf {
+
+/// One recognised line: its box (normalised, origin lower-left, y up) and
+/// its best reading, if the engine has one.
+struct Observation {
+    Box boundingBox;
+    std::optional<std::string> candidate;
+};
+
+/// An OCR engine seen as a source of recognised lines, in its own order.
+class LineRecognizer {
+public:
+    virtual ~LineRecognizer() = default;
+    /// Throws std::exception (what() names the engine call that failed).
+    virtual std::vector<Observation> recognizedLines(const PageImage& image) = 0;
+};
+
+/// The page text made of `observations`: put into reading order, their
+/// candidates joined by line feeds, then normalised. Lines without a
+/// candidate take part in the ordering and contribute nothing.
+std::string recognizedText(std::vector<Observation> observations);
+
+}  // namespace leggipdf

@@ -1,0 +1,8 @@
+// The OCR side as a module of its own, loaded with dlopen on the first page
+// that needs recognition: linking the engine and its dependencies into the
+// executable would double the start-up of every run.
+#include "tesseract/tesseract_recognizer.h"
+
+extern "C" __attribute__((visibility("default"))) leggipdf::LineRecognizer* leggipdfCreateLineRecognizer() {
+    return new leggipdf::TesseractRecognizer();
+}

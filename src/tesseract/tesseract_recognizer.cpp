@@ -1,0 +1,74 @@
+#include "tesseract/tesseract_recognizer.h"
+
+#include <leptonica/allheaders.h>
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <limits>
+#include <stdexcept>
+
+#include "ocr/page_size.h"
+
+namespace leggipdf {
+namespace {
+
+using TextPointer = std::unique_ptr<char[]>;
+
+Observation observationAt(const tesseract::ResultIterator& line, double width, double height) {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    line.BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom);
+    Observation observation;
+    // Tesseract counts pixels from the top-left; observations are normalised
+    // with the origin at the lower-left and y growing upward.
+    observation.boundingBox = {left / width, 1.0 - bottom / height, (right - left) / width, (bottom - top) / height};
+    if (TextPointer text{line.GetUTF8Text(tesseract::RIL_TEXTLINE)}) observation.candidate = std::string(text.get());
+    return observation;
+}
+
+void checkFits(const PageImage& image) {
+    constexpr auto kIntMax = std::numeric_limits<int>::max();
+    if (image.width > kIntMax || image.height > kIntMax || image.bytesPerRow > kIntMax) {
+        throw std::runtime_error("tesseract: image of " + std::to_string(image.width) + "x" +
+                                 std::to_string(image.height) + " pixels is too large for SetImage");
+    }
+}
+
+}  // namespace
+
+TesseractRecognizer::TesseractRecognizer(const std::string& model, const std::string& dataPath)
+    : api_(std::make_unique<tesseract::TessBaseAPI>()), model_(model) {
+    setMsgSeverity(L_SEVERITY_NONE);            // Leptonica's warnings
+    api_->SetVariable("debug_file", "/dev/null");  // Tesseract's, including its resolution estimates
+    const char* path = dataPath.empty() ? nullptr : dataPath.c_str();
+    if (api_->Init(path, model.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+        throw std::runtime_error("tesseract: TessBaseAPI::Init could not load the model '" + model +
+                                 "' (LSTM engine, tessdata " + (path ? dataPath : std::string("default")) + ")");
+    }
+    api_->SetPageSegMode(tesseract::PSM_AUTO);
+}
+
+TesseractRecognizer::~TesseractRecognizer() { api_->End(); }
+
+std::vector<Observation> TesseractRecognizer::recognizedLines(const PageImage& image) {
+    checkFits(image);
+    api_->SetImage(image.pixels, static_cast<int>(image.width), static_cast<int>(image.height), 1,
+                   static_cast<int>(image.bytesPerRow));
+    api_->SetSourceResolution(static_cast<int>(kRenderDotsPerInch));
+    if (api_->Recognize(nullptr) != 0) {
+        api_->Clear();
+        throw std::runtime_error("tesseract: TessBaseAPI::Recognize failed with the model '" + model_ + "' on a " +
+                                 std::to_string(image.width) + "x" + std::to_string(image.height) + " page image");
+    }
+    std::vector<Observation> observations;
+    const std::unique_ptr<tesseract::ResultIterator> line(api_->GetIterator());
+    const double width = static_cast<double>(image.width), height = static_cast<double>(image.height);
+    if (line && !line->Empty(tesseract::RIL_TEXTLINE)) {
+        do {
+            observations.push_back(observationAt(*line, width, height));
+        } while (line->Next(tesseract::RIL_TEXTLINE));
+    }
+    api_->Clear();  // drops the page's copy of the image and its results
+    return observations;
+}
+
+}  // namespace leggipdf

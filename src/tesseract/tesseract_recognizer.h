@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ocr/line_recognizer.h"
+
+namespace tesseract {
+class TessBaseAPI;
+}
+
+namespace leggipdf {
+
+/// The Latin-script model: one model for Italian, English and every other
+/// Latin-script language.
+inline constexpr const char* kOcrModel = "Latin";
+
+/// Tesseract's LSTM engine with its dictionaries, reading text lines. The
+/// model is loaded once, in the constructor, and reused for every page.
+/// The engine's own messages are kept off stderr.
+class TesseractRecognizer final : public LineRecognizer {
+public:
+    /// Throws std::runtime_error naming the model when it cannot be loaded.
+    /// An empty `dataPath` means the engine's installed tessdata.
+    explicit TesseractRecognizer(const std::string& model = kOcrModel, const std::string& dataPath = "");
+    ~TesseractRecognizer() override;
+
+    std::vector<Observation> recognizedLines(const PageImage& image) override;
+
+private:
+    std::unique_ptr<tesseract::TessBaseAPI> api_;
+    std::string model_;
+};
+
+}  // namespace leggipdf

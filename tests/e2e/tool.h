@@ -1,0 +1,33 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace leggipdf::testing {
+
+/// What one run of the built binary did.
+struct ToolRun {
+    int status = -1;       // exit status, or -1 when it did not exit normally
+    int signal = 0;        // the signal that ended it, if any
+    bool timedOut = false;
+    std::string out, err;
+};
+
+/// How the child's standard output is set up.
+enum class Stdout { pipe, devFull, closed, brokenPipe };
+
+/// Runs the leggipdf binary with `arguments` (after the program name),
+/// killing it after `limit`.
+ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds limit = std::chrono::seconds(120),
+                Stdout stdoutMode = Stdout::pipe);
+
+/// Runs any program (first element of `command`) and returns its stdout.
+std::string outputOf(const std::vector<std::string>& command);
+
+std::string testData(const std::string& name);    // path under tests/data
+std::string corpusPdf(const std::string& name);   // path under the shared corpus
+std::string corpusDirectory();
+std::string fileText(const std::string& path);
+
+}  // namespace leggipdf::testing
