@@ -98,8 +98,8 @@ private:
     }
 
     // End of the run that begins at start; a descending run is reversed in
-    // place. Descending means strictly: a tie ends it, so reversing it can
-    // never put tied elements out of their delivered order.
+    // place. Descending means strictly: neighbours that tie end the run, so
+    // the reversal never swaps two of them.
     std::size_t nextRunEnd(std::size_t start) {
         const std::size_t n = items_.size();
         if (start + 1 == n) return n;
