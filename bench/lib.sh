@@ -1,0 +1,69 @@
+# Helpers shared by the benchmark scripts; sourced, not run.
+# Expects $bench_dir (this folder) and $work (a scratch folder) to be set.
+
+# Builds the measuring wrapper (measure.c) into $work once.
+build_measure() {
+    measure="$work/measure"
+    [ -x "$measure" ] || cc -O2 -o "$measure" "$bench_dir/measure.c"
+}
+
+# median NUMBER... : the middle value (mean of the two middle ones for an even count).
+median() {
+    printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 }
+        END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# max NUMBER...
+max() {
+    printf '%s\n' "$@" | sort -g | tail -n 1
+}
+
+# ratio A B : A / B with two decimals.
+ratio() {
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+}
+
+# mb KIB : KiB as MB with one decimal.
+mb() {
+    awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'
+}
+
+# ms SECONDS / secs SECONDS : formatted wall times.
+ms() {
+    awk -v s="$1" 'BEGIN { printf "%.1f ms", s * 1000 }'
+}
+secs() {
+    awk -v s="$1" 'BEGIN { printf "%.2f s", s }'
+}
+
+# met RATIO TARGET : "yes" when RATIO <= TARGET, else "no".
+met() {
+    awk -v r="$1" -v t="$2" 'BEGIN { print (r <= t) ? "yes" : "no" }'
+}
+
+# result BENCHMARK LEGGIPDF REFERENCE RATIO TARGET MET : one table row,
+# appended to $BENCH_RESULTS when it is set (run_all.sh collects them).
+result() {
+    if [ -n "${BENCH_RESULTS:-}" ]; then
+        printf '| %s | %s | %s | %s | %s | %s |\n' "$@" >>"$BENCH_RESULTS"
+    fi
+}
+
+# alternate RUNS NAME_A CMD_A NAME_B CMD_B : runs both commands RUNS times
+# through the wrapper, swapping which goes first on every round, and fills
+# the arrays <NAME>_time and <NAME>_rss. Each CMD is one string, split on
+# spaces (the paths used here hold none).
+alternate() {
+    local runs=$1 name_a=$2 cmd_a=$3 name_b=$4 cmd_b=$5 i order side name cmd out
+    eval "${name_a}_time=() ${name_a}_rss=() ${name_b}_time=() ${name_b}_rss=()"
+    for ((i = 0; i < runs; i++)); do
+        order="a b"
+        ((i % 2 == 0)) || order="b a"
+        for side in $order; do
+            if [ "$side" = a ]; then name=$name_a cmd=$cmd_a; else name=$name_b cmd=$cmd_b; fi
+            # shellcheck disable=SC2086
+            out=$("$measure" $cmd) || { echo "failed: $cmd" >&2; return 1; }
+            eval "${name}_time+=(${out% *}) ${name}_rss+=(${out#* })"
+        done
+    done
+}
