@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154
 # Helpers shared by the benchmark scripts; sourced, not run.
 # Expects $bench_dir (this folder) and $work (a scratch folder) to be set.
 
@@ -49,21 +50,26 @@ result() {
     fi
 }
 
-# alternate RUNS NAME_A CMD_A NAME_B CMD_B : runs both commands RUNS times
+# alternate RUNS LEGGIPDF_CMD REFERENCE_CMD : runs both commands RUNS times
 # through the wrapper, swapping which goes first on every round, and fills
-# the arrays <NAME>_time and <NAME>_rss. Each CMD is one string, split on
-# spaces (the paths used here hold none).
+# the arrays leggi_time, leggi_rss, ref_time and ref_rss (seconds, KiB).
+# Each command is one string, split on spaces (the paths used here hold none).
+leggi_time=() leggi_rss=() ref_time=() ref_rss=()
 alternate() {
-    local runs=$1 name_a=$2 cmd_a=$3 name_b=$4 cmd_b=$5 i order side name cmd out
-    eval "${name_a}_time=() ${name_a}_rss=() ${name_b}_time=() ${name_b}_rss=()"
+    local runs=$1 i order side cmd out
+    leggi_time=() leggi_rss=() ref_time=() ref_rss=()
     for ((i = 0; i < runs; i++)); do
-        order="a b"
-        ((i % 2 == 0)) || order="b a"
+        order="leggi ref"
+        ((i % 2 == 0)) || order="ref leggi"
         for side in $order; do
-            if [ "$side" = a ]; then name=$name_a cmd=$cmd_a; else name=$name_b cmd=$cmd_b; fi
+            if [ "$side" = leggi ]; then cmd=$2; else cmd=$3; fi
             # shellcheck disable=SC2086
             out=$("$measure" $cmd) || { echo "failed: $cmd" >&2; return 1; }
-            eval "${name}_time+=(${out% *}) ${name}_rss+=(${out#* })"
+            if [ "$side" = leggi ]; then
+                leggi_time+=("${out% *}") leggi_rss+=("${out#* }")
+            else
+                ref_time+=("${out% *}") ref_rss+=("${out#* }")
+            fi
         done
     done
 }

@@ -37,7 +37,7 @@ mkdir "$work/pages"
 printf '%s\npipeline "$@"\n' "$(declare -f pipeline)" >"$work/pipeline.sh"
 
 echo "leggipdf: $leggipdf"
-alternate "$runs" leggi "$leggipdf $two" ref "bash $work/pipeline.sh $two $work/pages"
+alternate "$runs" "$leggipdf $two" "bash $work/pipeline.sh $two $work/pages"
 t_l=$(median "${leggi_time[@]}") t_p=$(median "${ref_time[@]}")
 m_l=$(max "${leggi_rss[@]}") m_p=$(max "${ref_rss[@]}")
 tr=$(ratio "$t_l" "$t_p") mr=$(ratio "$m_l" "$m_p")

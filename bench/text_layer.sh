@@ -46,7 +46,7 @@ compare() {
     # One untimed run of each puts the files and libraries in the page cache.
     "$measure" "$leggipdf" "$pdf" >/dev/null
     "$measure" pdftotext "$pdf" - >/dev/null
-    alternate "$runs" leggi "$leggipdf $pdf" ref "pdftotext $pdf -"
+    alternate "$runs" "$leggipdf $pdf" "pdftotext $pdf -"
     t_l=$(median "${leggi_time[@]}") t_p=$(median "${ref_time[@]}")
     m_l=$(max "${leggi_rss[@]}") m_p=$(max "${ref_rss[@]}")
     tr=$(ratio "$t_l" "$t_p") mr=$(ratio "$m_l" "$m_p")

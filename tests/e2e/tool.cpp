@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,7 +81,9 @@ ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds 
     run.timedOut = !drained(out, err, run.out, run.err, std::chrono::steady_clock::now() + limit);
     if (run.timedOut) kill(pid, SIGKILL);
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    run.peakKilobytes = usage.ru_maxrss;
     if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
     return run;

@@ -11,6 +11,7 @@ struct ToolRun {
     int status = -1;       // exit status, or -1 when it did not exit normally
     int signal = 0;        // the signal that ended it, if any
     bool timedOut = false;
+    long peakKilobytes = 0;  // the child's peak resident set
     std::string out, err;
 };
 
