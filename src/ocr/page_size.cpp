@@ -22,8 +22,7 @@ std::int64_t pixelsFor(double points, std::int64_t pageNumber) {
 PixelSize bitmapSize(double widthPoints, double heightPoints, bool quarterTurned, std::int64_t pageNumber) {
     PixelSize size{pixelsFor(widthPoints, pageNumber), pixelsFor(heightPoints, pageNumber)};
     if (quarterTurned) std::swap(size.width, size.height);
-    if (size.width > kMaxBitmapSide || size.height > kMaxBitmapSide ||
-        size.width * size.height > kMaxBitmapPixels) {
+    if (size.width > kMaxBitmapSide || size.height > kMaxBitmapSide || size.width * size.height > kMaxBitmapPixels) {
         throw ExtractionFailure::renderingFailed(pageNumber);
     }
     return size;

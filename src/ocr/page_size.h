@@ -4,7 +4,7 @@
 
 namespace leggipdf {
 
-inline constexpr double kRenderScale = 2.5;        // pixels per point, 180 dpi
+inline constexpr double kRenderScale = 2.5;  // pixels per point, 180 dpi
 inline constexpr double kRenderDotsPerInch = 180.0;
 
 /// Limits on a page bitmap. A request beyond them fails cleanly instead of

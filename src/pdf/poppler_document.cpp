@@ -24,9 +24,7 @@ public:
         return {utf8.begin(), utf8.end()};
     }
 
-    PageImage renderedImage(std::int64_t pageNumber) const override {
-        return renderedPopplerPage(*page_, pageNumber);
-    }
+    PageImage renderedImage(std::int64_t pageNumber) const override { return renderedPopplerPage(*page_, pageNumber); }
 
 private:
     std::unique_ptr<poppler::page> page_;

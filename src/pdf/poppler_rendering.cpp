@@ -30,10 +30,17 @@ void cropOffset(const poppler::page& page, std::int64_t& left, std::int64_t& top
     const double fromTop = media.bottom() - crop.bottom();
     double x = fromLeft, y = fromTop;
     switch (page.orientation()) {
-        case poppler::page::portrait: break;
-        case poppler::page::landscape: x = fromBottom, y = fromLeft; break;
-        case poppler::page::upside_down: x = fromRight, y = fromBottom; break;
-        case poppler::page::seascape: x = fromTop, y = fromRight; break;
+        case poppler::page::portrait:
+            break;
+        case poppler::page::landscape:
+            x = fromBottom, y = fromLeft;
+            break;
+        case poppler::page::upside_down:
+            x = fromRight, y = fromBottom;
+            break;
+        case poppler::page::seascape:
+            x = fromTop, y = fromRight;
+            break;
     }
     left = std::isfinite(x) ? std::llround(x * kRenderScale) : 0;
     top = std::isfinite(y) ? std::llround(y * kRenderScale) : 0;

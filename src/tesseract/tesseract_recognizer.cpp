@@ -37,7 +37,7 @@ void checkFits(const PageImage& image) {
 
 TesseractRecognizer::TesseractRecognizer(const std::string& model, const std::string& dataPath)
     : api_(std::make_unique<tesseract::TessBaseAPI>()), model_(model) {
-    setMsgSeverity(L_SEVERITY_NONE);            // Leptonica's warnings
+    setMsgSeverity(L_SEVERITY_NONE);               // Leptonica's warnings
     api_->SetVariable("debug_file", "/dev/null");  // Tesseract's, including its resolution estimates
     const char* path = dataPath.empty() ? nullptr : dataPath.c_str();
     if (api_->Init(path, model.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {

@@ -39,7 +39,8 @@ bool drained(Pipe& out, Pipe& err, std::string& outText, std::string& errText,
     std::string* sinks[2] = {&outText, &errText};
     char buffer[65536];
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         if (poll(fds, 2, static_cast<int>(left.count())) < 0) continue;
         for (int i = 0; i < 2; ++i) {

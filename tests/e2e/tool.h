@@ -8,8 +8,8 @@ namespace leggipdf::testing {
 
 /// What one run of the built binary did.
 struct ToolRun {
-    int status = -1;       // exit status, or -1 when it did not exit normally
-    int signal = 0;        // the signal that ended it, if any
+    int status = -1;  // exit status, or -1 when it did not exit normally
+    int signal = 0;   // the signal that ended it, if any
     bool timedOut = false;
     long peakKilobytes = 0;  // the child's peak resident set
     std::string out, err;
@@ -26,8 +26,8 @@ ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds 
 /// Runs any program (first element of `command`) and returns its stdout.
 std::string outputOf(const std::vector<std::string>& command);
 
-std::string testData(const std::string& name);    // path under tests/data
-std::string corpusPdf(const std::string& name);   // path under the shared corpus
+std::string testData(const std::string& name);   // path under tests/data
+std::string corpusPdf(const std::string& name);  // path under the shared corpus
 std::string corpusDirectory();
 std::string fileText(const std::string& path);
 

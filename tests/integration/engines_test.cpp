@@ -25,12 +25,12 @@ TEST(PopplerRendering, BitmapSizeFollowsTheMediaBox) {
         std::string path;
         std::int64_t index, width, height;
     } cases[] = {
-        {data("text-three-pages.pdf"), 0, 1488, 2104},                 // 595.28 x 841.89
-        {data("rotated-scan.pdf"), 0, 2104, 1488},                     // /Rotate 90: drawn upright
-        {corpus("mediabox-nonzero-origin.pdf"), 0, 907, 644},          // 362.84 x 257.96 off the origin
-        {corpus("cropbox-hides-lower-half.pdf"), 0, 1488, 2104},       // crop box smaller than media box
+        {data("text-three-pages.pdf"), 0, 1488, 2104},            // 595.28 x 841.89
+        {data("rotated-scan.pdf"), 0, 2104, 1488},                // /Rotate 90: drawn upright
+        {corpus("mediabox-nonzero-origin.pdf"), 0, 907, 644},     // 362.84 x 257.96 off the origin
+        {corpus("cropbox-hides-lower-half.pdf"), 0, 1488, 2104},  // crop box smaller than media box
         {corpus("mediabox-tiny-3pt-10p.pdf"), 3, 7, 7},
-        {corpus("mediabox-2400dpi-tiny-page.pdf"), 0, 300, 214},       // 120 x 85.92
+        {corpus("mediabox-2400dpi-tiny-page.pdf"), 0, 300, 214},  // 120 x 85.92
     };
     for (const auto& c : cases) {
         const PageImage image = rendered(c.path, c.index);

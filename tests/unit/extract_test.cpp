@@ -12,8 +12,8 @@ using testing::FakePageSpec;
 using testing::FakeRecognizer;
 
 TEST(Extract, TakesTextLayersAndRecognisesOnlyEmptyOnes) {
-    FakeDocument document({FakePageSpec{" prima\n pagina "}, FakePageSpec{" \t\r\n", 2}, FakePageSpec{"", 3},
-                           FakePageSpec{".", 4}});
+    FakeDocument document(
+        {FakePageSpec{" prima\n pagina "}, FakePageSpec{" \t\r\n", 2}, FakePageSpec{"", 3}, FakePageSpec{".", 4}});
     FakeRecognizer recognizer;
     recognizer.texts = {{2, "seconda"}, {3, "terza"}};
     const ExtractionResult result = extract(document, recognizer);
@@ -60,8 +60,8 @@ TEST(Extract, RecognitionFailureCarriesPageNumberAndDetail) {
 }
 
 TEST(Extract, RenderingFailurePassesThroughUnchanged) {
-    FakeDocument document({FakePageSpec{"uno"}, std::nullopt, FakePageSpec{"", 3}, FakePageSpec{""},
-                           FakePageSpec{"", 5, true}});
+    FakeDocument document(
+        {FakePageSpec{"uno"}, std::nullopt, FakePageSpec{"", 3}, FakePageSpec{""}, FakePageSpec{"", 5, true}});
     FakeRecognizer recognizer;
     try {
         extract(document, recognizer);

@@ -14,16 +14,23 @@ TEST(JsonForm, EncodesExactBytes) {
     } cases[] = {
         {{{}, false}, R"({"pages":[],"usedOCR":false})"},
         {{{}, true}, R"({"pages":[],"usedOCR":true})"},
-        {{{{1, "uno"}, {3, "tre"}}, false}, R"({"pages":[{"page":1,"text":"uno"},{"page":3,"text":"tre"}],"usedOCR":false})"},
+        {{{{1, "uno"}, {3, "tre"}}, false},
+         R"({"pages":[{"page":1,"text":"uno"},{"page":3,"text":"tre"}],"usedOCR":false})"},
         {{{{12, "città"}}, true}, "{\"pages\":[{\"page\":12,\"text\":\"città\"}],\"usedOCR\":true}"},
-        {{{{2, "a\"b\\c/d\x01\x1f"}}, false}, R"({"pages":[{"page":2,"text":"a\"b\\c/d\u0001\u001f"}],"usedOCR":false})"},
+        {{{{2, "a\"b\\c/d\x01\x1f"}}, false},
+         R"({"pages":[{"page":2,"text":"a\"b\\c/d\u0001\u001f"}],"usedOCR":false})"},
     };
     for (const auto& c : cases) EXPECT_EQ(encoded(c.result), c.expected) << c.expected;
 }
 
 TEST(JsonForm, InvalidUtf8BecomesReplacementCharacter) {
-    const ExtractionResult result{{{1, "a\xFF" "b\xC2"}}, false};
-    EXPECT_EQ(encoded(result), "{\"pages\":[{\"page\":1,\"text\":\"a\xEF\xBF\xBD" "b\xEF\xBF\xBD\"}],\"usedOCR\":false}");
+    const ExtractionResult result{{{1,
+                                    "a\xFF"
+                                    "b\xC2"}},
+                                  false};
+    EXPECT_EQ(encoded(result),
+              "{\"pages\":[{\"page\":1,\"text\":\"a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD\"}],\"usedOCR\":false}");
 }
 
 TEST(JsonForm, RoundTripsAwkwardText) {

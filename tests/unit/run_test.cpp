@@ -1,6 +1,5 @@
 #include "app/run.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -40,15 +39,17 @@ struct Outcome {
 };
 
 Outcome runWith(const std::vector<std::string>& arguments,
-                const std::function<ExtractionResult(const std::string&)>& extractor, int outFd = -1) {
+                const std::function<ExtractionResult(const std::string&)>& extractor) {
     Capture out, err;
-    const int status = run(arguments, outFd == -1 ? out.fd() : outFd, err.fd(), extractor);
+    const int status = run(arguments, out.fd(), err.fd(), extractor);
     return {status, out.text(), err.text()};
 }
 
 ExtractionResult twoPages(const std::string&) { return {{{1, "uno"}, {3, "tre"}}, false}; }
 
-TEST(Run, ArgumentCountIsChecked) {
+// The end-to-end tests cover the bytes of each outcome; these check what
+// only a fake extraction can show.
+TEST(Run, WrongArgumentCountNeverExtracts) {
     int calls = 0;
     auto counting = [&](const std::string& path) { return ++calls, twoPages(path); };
     const std::vector<std::vector<std::string>> wrong = {{"leggipdf"}, {"leggipdf", "a.pdf", "b.pdf"}, {}};
@@ -61,22 +62,7 @@ TEST(Run, ArgumentCountIsChecked) {
     EXPECT_EQ(calls, 0);
 }
 
-TEST(Run, PassesThePathUnchanged) {
-    std::string seen = "unset";
-    auto recording = [&](const std::string& path) { return seen = path, twoPages(path); };
-    const Outcome outcome = runWith({"leggipdf", ""}, recording);
-    EXPECT_EQ(seen, "");
-    EXPECT_EQ(outcome.status, 0);
-}
-
-TEST(Run, SuccessWritesDocumentAndOneLineFeed) {
-    const Outcome outcome = runWith({"leggipdf", "-x.pdf"}, twoPages);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, "{\"pages\":[{\"page\":1,\"text\":\"uno\"},{\"page\":3,\"text\":\"tre\"}],\"usedOCR\":false}\n");
-    EXPECT_EQ(outcome.err, "");
-}
-
-TEST(Run, FailureWritesOnlyItsText) {
+TEST(Run, ExtractionFailurePrintsOnlyItsText) {
     auto failing = [](const std::string&) -> ExtractionResult {
         throw ExtractionFailure::recognitionFailed(5, "dettaglio");
     };
@@ -84,19 +70,6 @@ TEST(Run, FailureWritesOnlyItsText) {
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err, "OCR della pagina 5 non riuscito: dettaglio\n");
-}
-
-TEST(Run, FailedWriteIsAFailure) {
-    const int full = open("/dev/full", O_WRONLY);
-    ASSERT_GE(full, 0);
-    const Outcome toFull = runWith({"leggipdf", "x.pdf"}, twoPages, full);
-    close(full);
-    EXPECT_EQ(toFull.status, 1);
-    EXPECT_EQ(toFull.err, "scrittura del risultato non riuscita\n");
-
-    const Outcome toClosed = runWith({"leggipdf", "x.pdf"}, twoPages, 987);
-    EXPECT_EQ(toClosed.status, 1);
-    EXPECT_EQ(toClosed.err, "scrittura del risultato non riuscita\n");
 }
 
 }  // namespace
