@@ -52,23 +52,24 @@ result() {
 
 # alternate RUNS LEGGIPDF_CMD REFERENCE_CMD : runs both commands RUNS times
 # through the wrapper, swapping which goes first on every round, and fills
-# the arrays leggi_time, leggi_rss, ref_time and ref_rss (seconds, KiB).
-# Each command is one string, split on spaces (the paths used here hold none).
-leggi_time=() leggi_rss=() ref_time=() ref_rss=()
+# the arrays leggi_time, leggi_rss, leggi_cpu, ref_time, ref_rss and ref_cpu
+# (wall seconds, peak KiB, CPU seconds). Each command is one string, split on
+# spaces (the paths used here hold none).
 alternate() {
-    local runs=$1 i order side cmd out
-    leggi_time=() leggi_rss=() ref_time=() ref_rss=()
+    local runs=$1 i order side cmd t m c
+    leggi_time=() leggi_rss=() leggi_cpu=() ref_time=() ref_rss=() ref_cpu=()
     for ((i = 0; i < runs; i++)); do
         order="leggi ref"
         ((i % 2 == 0)) || order="ref leggi"
         for side in $order; do
             if [ "$side" = leggi ]; then cmd=$2; else cmd=$3; fi
             # shellcheck disable=SC2086
-            out=$("$measure" $cmd) || { echo "failed: $cmd" >&2; return 1; }
+            read -r t m c < <("$measure" $cmd) || true
+            [ -n "$c" ] || { echo "failed: $cmd" >&2; return 1; }
             if [ "$side" = leggi ]; then
-                leggi_time+=("${out% *}") leggi_rss+=("${out#* }")
+                leggi_time+=("$t") leggi_rss+=("$m") leggi_cpu+=("$c")
             else
-                ref_time+=("${out% *}") ref_rss+=("${out#* }")
+                ref_time+=("$t") ref_rss+=("$m") ref_cpu+=("$c")
             fi
         done
     done

@@ -43,19 +43,25 @@ m_l=$(max "${leggi_rss[@]}") m_p=$(max "${ref_rss[@]}")
 tr=$(ratio "$t_l" "$t_p") mr=$(ratio "$m_l" "$m_p")
 
 # Each command of the pipeline alone, once, to show where its time and memory go.
-read -r t_ppm m_ppm < <("$measure" pdftoppm -r 180 "$two" "$work/pages/page")
+read -r t_ppm m_ppm _ < <("$measure" pdftoppm -r 180 "$two" "$work/pages/page")
 breakdown=""
 for ppm in "$work/pages"/page-*.ppm; do
-    read -r t m < <(OMP_THREAD_LIMIT=1 "$measure" tesseract "$ppm" - -l Latin 2>/dev/null)
+    read -r t m _ < <(OMP_THREAD_LIMIT=1 "$measure" tesseract "$ppm" - -l Latin 2>/dev/null)
     breakdown+="  tesseract $(basename "$ppm"): $(secs "$t"), peak $(mb "$m") MB"$'\n'
 done
+# The same command on a blank 16 x 16 image: loading the model, next to nothing else.
+{ printf 'P5\n16 16\n255\n'; head -c 256 /dev/zero | tr '\0' '\377'; } >"$work/blank.pgm"
+read -r t m _ < <(OMP_THREAD_LIMIT=1 "$measure" tesseract "$work/blank.pgm" - -l Latin 2>/dev/null)
+breakdown+="  tesseract on a blank 16 x 16 image (loading the model): $(secs "$t"), peak $(mb "$m") MB"$'\n'
 
 # Memory flatness: one run on 20 pages (about ten times the 2-page run).
-read -r t_20 m_20 < <("$measure" "$leggipdf" "$twenty")
+read -r t_20 m_20 _ < <("$measure" "$leggipdf" "$twenty")
 fr=$(ratio "$m_20" "$m_l")
 
 printf '%-36s %12s %12s %6s\n' "scan-two-pages.pdf (2 pages)" leggipdf pipeline ratio
 printf '%-36s %12s %12s %6s\n' "median wall time" "$(secs "$t_l")" "$(secs "$t_p")" "${tr}x"
+c_l=$(median "${leggi_cpu[@]}") c_p=$(median "${ref_cpu[@]}")
+printf '%-36s %12s %12s %6s\n' "median CPU time" "$(secs "$c_l")" "$(secs "$c_p")" "$(ratio "$c_l" "$c_p")x"
 printf '%-36s %12s %12s %6s\n' "peak memory" "$(mb "$m_l") MB" "$(mb "$m_p") MB" "${mr}x"
 echo "pipeline, each command alone:"
 echo "  pdftoppm -r 180: $(secs "$t_ppm"), peak $(mb "$m_ppm") MB"

@@ -24,6 +24,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLEGGIPDF_BENCHMARKS=$harness
     -DLEGGIPDF_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 >/dev/null
 
+load_before=$(cut -d' ' -f1 /proc/loadavg)
 export LEGGIPDF=$build/leggipdf
 export BENCH_RESULTS=$work/rows.md
 : >"$BENCH_RESULTS"
@@ -42,7 +43,7 @@ notes=""
 if [ -x "$sorter" ]; then
     echo "== reading-order sort"
     "$sorter" --benchmark_format=json >"$work/sort.json" 2>/dev/null
-    python3 - "$work/sort.json" >>"$BENCH_RESULTS" <<'EOF'
+    python3 - "$work/sort.json" <<'EOF' | tee -a "$BENCH_RESULTS"
 import json, sys
 
 scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
@@ -68,6 +69,7 @@ else
     echo "$notes"
 fi
 
+load_after=$(cut -d' ' -f1 /proc/loadavg)
 cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
 ram=$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
 # shellcheck source=/dev/null
@@ -78,7 +80,8 @@ tess=$(tesseract --version 2>&1 | awk 'NR == 1 { print $2 }')
     echo "## Benchmark results"
     echo
     echo "Machine: $cpu, $(nproc) cores, $ram RAM; Linux $(uname -r); $os ($(cat /etc/debian_version));" \
-        "Poppler $poppler, Tesseract $tess. Run on $(date -u '+%Y-%m-%d %H:%M UTC') by \`bench/run_all.sh\`."
+        "Poppler $poppler, Tesseract $tess. Run on $(date -u '+%Y-%m-%d %H:%M UTC') by \`bench/run_all.sh\`" \
+        "(1-minute load average $load_before as the runs began, $load_after as they ended)."
     echo
     echo "| benchmark | leggipdf | reference | ratio | target | met? |"
     echo "| --- | --- | --- | --- | --- | --- |"

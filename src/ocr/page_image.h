@@ -18,4 +18,8 @@ struct PageImage {
     std::uint8_t at(std::int64_t x, std::int64_t y) const { return pixels[y * bytesPerRow + x]; }
 };
 
+/// True when some pixel of the image is not pure white. An image without
+/// one has nothing to read.
+bool hasInk(const PageImage& image);
+
 }  // namespace leggipdf

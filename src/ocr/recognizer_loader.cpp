@@ -54,6 +54,9 @@ LazyRecognizer::~LazyRecognizer() {
 }
 
 std::string LazyRecognizer::recognizedText(const PageImage& image) {
+    // A page drawn all white (a blank verso, say) reads as nothing, so the
+    // engine and its model (seconds and hundreds of MB) are not loaded for it.
+    if (!hasInk(image)) return {};
     if (!engine_) {
         if (factory_) {
             engine_ = factory_();

@@ -15,8 +15,9 @@ inline constexpr const char* kLineRecognizerFactory = "leggipdfCreateLineRecogni
 /// ../lib/leggipdf relative to it.
 inline constexpr const char* kOcrModuleName = "leggipdf-ocr.so";
 
-/// Recognises pages with a LineRecognizer made on first use and kept for the
-/// rest of the run. `factory` makes it; by default the OCR module is loaded,
+/// Recognises pages with a LineRecognizer made on the first page that has
+/// anything drawn on it and kept for the rest of the run; an all-white page
+/// reads as the empty text. `factory` makes it; by default the OCR module is loaded,
 /// so a document that never needs OCR never loads the engine.
 class LazyRecognizer final : public TextRecognizer {
 public:

@@ -45,12 +45,16 @@ TEST(LazyRecognizer, MakesTheEngineOnceAndOrdersItsLines) {
         ++CountingEngine::made;
         return std::make_unique<CountingEngine>();
     });
-    EXPECT_EQ(CountingEngine::made, 0) << "nothing is loaded before a page needs it";
-    EXPECT_EQ(recognizer.recognizedText({}), "su giù");
-    EXPECT_EQ(recognizer.recognizedText({}), "su giù");
+    const std::uint8_t white[] = {255, 255, 255, 255, 255, 255};
+    const std::uint8_t inked[] = {255, 255, 255, 255, 254, 255};
+    const auto image = [](const std::uint8_t* pixels) { return PageImage{2, 2, 3, pixels, nullptr}; };
+    EXPECT_EQ(recognizer.recognizedText(image(white)), "");
+    EXPECT_EQ(CountingEngine::made, 0) << "nothing is loaded before a page with ink needs it";
+    EXPECT_EQ(recognizer.recognizedText(image(inked)), "su giù");
+    EXPECT_EQ(recognizer.recognizedText(image(inked)), "su giù");
     EXPECT_EQ(CountingEngine::made, 1);
     CountingEngine::fail = true;
-    EXPECT_THROW(recognizer.recognizedText({}), std::runtime_error);
+    EXPECT_THROW(recognizer.recognizedText(image(inked)), std::runtime_error);
 }
 
 }  // namespace
