@@ -30,9 +30,9 @@ bool same(const Box& a, const Box& b) { return std::memcmp(&a, &b, sizeof(Box)) 
 bool precedes(const Item& a, const Item& b) { return precedesInReading(a.box, b.box); }
 
 double coordinate(FuzzedDataProvider& input) {
-    constexpr double kInf = std::numeric_limits<double>::infinity();
-    constexpr double kSpecial[] = {std::numeric_limits<double>::quiet_NaN(), kInf, -kInf, 1e300, -1e300, -0.0,
-                                   std::numeric_limits<double>::denorm_min(), 0.015};
+    using Limits = std::numeric_limits<double>;
+    constexpr double kSpecial[] = {
+        Limits::quiet_NaN(), Limits::infinity(), -Limits::infinity(), 1e300, -1e300, Limits::denorm_min(), -0.0, 0.015};
     const std::uint8_t byte = input.ConsumeIntegral<std::uint8_t>();
     // Steps of 1/200 put several neighbours within the line tolerance.
     return byte < 0xF8 ? byte / 200.0 : kSpecial[byte - 0xF8];
@@ -58,7 +58,8 @@ std::vector<Item> itemsFrom(FuzzedDataProvider& input, Mode mode) {
     std::vector<Item> items;
     while (input.remaining_bytes() > 0) {
         Box box = mode == Mode::lines ? lineBox(input) : mode == Mode::free ? freeBox(input) : Box{};
-        if (mode == Mode::palette) box = palette[input.ConsumeIntegralInRange<std::size_t>(0, palette.size() - 1)];
+        // A byte each, even for a palette of one, so that the input runs out.
+        if (mode == Mode::palette) box = palette[input.ConsumeIntegral<std::uint8_t>() % palette.size()];
         items.push_back({box, items.size()});
     }
     return items;

@@ -8,10 +8,12 @@ inline constexpr double kRenderScale = 2.5;  // pixels per point, 180 dpi
 inline constexpr double kRenderDotsPerInch = 180.0;
 
 /// Limits on a page bitmap. A request beyond them fails cleanly instead of
-/// letting the renderer abort the process on an allocation it cannot make.
-/// The largest real scans seen (8,400 pt a side, 21,000 px) stay well inside.
+/// letting the renderer abort the process on an allocation it cannot make;
+/// drawing takes a few bytes per pixel at its peak, so 2^29 pixels keeps a
+/// page within a few GB. The largest real scans seen (8,400 pt a side,
+/// 21,000 px, 441 Mpx) stay inside.
 inline constexpr std::int64_t kMaxBitmapSide = 1'000'000;
-inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 30;
+inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 29;
 
 struct PixelSize {
     std::int64_t width = 0;
