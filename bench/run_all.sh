@@ -58,10 +58,12 @@ labels = {"SortRandomBoxes": "random boxes", "SortPageScrambled": "page of lines
 for name, label in labels.items():
     per = [(times[name, n] - times["Copy", n]) / n for n in sizes]
     counted = " / ".join(f"{comparisons[name, n]:.1f}" for n in sizes)
-    growth = per[-1] / per[0]
+    # Comparisons are exact; time per element also carries cache effects and
+    # this machine's noise, so the n log n check is made on comparisons.
+    growth = comparisons[name, sizes[-1]] / max(comparisons[name, sizes[0]], 1e-9)
     print(f"| Reading-order sort, {label}: ns per element at n = 100 / 1,000 / 10,000 "
           f"| {' / '.join(f'{t:.1f}' for t in per)} "
-          f"| n log n gives 2.00x from 100 to 10,000; comparisons per element {counted} "
+          f"| comparisons per element {counted} (log n grows 2.00x from 100 to 10,000) "
           f"| {growth:.2f}x | ≤ 2.00x | {'yes' if growth <= 2.0 else 'no'} |")
 EOF
 else

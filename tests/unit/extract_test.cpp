@@ -8,12 +8,12 @@ namespace leggipdf {
 namespace {
 
 using testing::FakeDocument;
-using testing::FakePageSpec;
+using testing::FakePageContent;
 using testing::FakeRecognizer;
 
 TEST(Extract, TakesTextLayersAndRecognisesOnlyEmptyOnes) {
     FakeDocument document(
-        {FakePageSpec{" prima\n pagina "}, FakePageSpec{" \t\r\n", 2}, FakePageSpec{"", 3}, FakePageSpec{".", 4}});
+        {FakePageContent{" prima\n pagina "}, FakePageContent{" \t\r\n", 2}, FakePageContent{"", 3}, FakePageContent{".", 4}});
     FakeRecognizer recognizer;
     recognizer.texts = {{2, "seconda"}, {3, "terza"}};
     const ExtractionResult result = extract(document, recognizer);
@@ -24,14 +24,14 @@ TEST(Extract, TakesTextLayersAndRecognisesOnlyEmptyOnes) {
 }
 
 TEST(Extract, EmptyRecognitionLeavesAGapButSetsUsedOCR) {
-    FakeDocument document({FakePageSpec{"uno"}, FakePageSpec{"", 2}, FakePageSpec{"tre"}});
+    FakeDocument document({FakePageContent{"uno"}, FakePageContent{"", 2}, FakePageContent{"tre"}});
     FakeRecognizer recognizer;
     const ExtractionResult expected{{{1, "uno"}, {3, "tre"}}, true};
     EXPECT_EQ(extract(document, recognizer), expected);
 }
 
 TEST(Extract, MissingPageIsSkippedSilently) {
-    FakeDocument document({FakePageSpec{"uno"}, std::nullopt, FakePageSpec{"tre"}});
+    FakeDocument document({FakePageContent{"uno"}, std::nullopt, FakePageContent{"tre"}});
     FakeRecognizer recognizer;
     const ExtractionResult expected{{{1, "uno"}, {3, "tre"}}, false};
     EXPECT_EQ(extract(document, recognizer), expected);
@@ -46,7 +46,7 @@ TEST(Extract, NoPagesGivesEmptyResult) {
 }
 
 TEST(Extract, RecognitionFailureCarriesPageNumberAndDetail) {
-    FakeDocument document({FakePageSpec{"uno"}, FakePageSpec{"due"}, FakePageSpec{"", 3}, FakePageSpec{"", 4}});
+    FakeDocument document({FakePageContent{"uno"}, FakePageContent{"due"}, FakePageContent{"", 3}, FakePageContent{"", 4}});
     FakeRecognizer recognizer;
     recognizer.failing = {3};
     try {
@@ -61,7 +61,7 @@ TEST(Extract, RecognitionFailureCarriesPageNumberAndDetail) {
 
 TEST(Extract, RenderingFailurePassesThroughUnchanged) {
     FakeDocument document(
-        {FakePageSpec{"uno"}, std::nullopt, FakePageSpec{"", 3}, FakePageSpec{""}, FakePageSpec{"", 5, true}});
+        {FakePageContent{"uno"}, std::nullopt, FakePageContent{"", 3}, FakePageContent{""}, FakePageContent{"", 5, true}});
     FakeRecognizer recognizer;
     try {
         extract(document, recognizer);

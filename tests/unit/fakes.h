@@ -16,7 +16,7 @@ namespace leggipdf::testing {
 
 /// What a fake page holds: its text layer, and the text its image would be
 /// recognised as (carried in the image's width so the recogniser can see it).
-struct FakePageSpec {
+struct FakePageContent {
     std::string textLayer;
     int imageId = 0;
     bool renderingFails = false;
@@ -32,23 +32,23 @@ struct FakeLog {
 
 class FakePage final : public Page {
 public:
-    FakePage(FakePageSpec spec, FakeLog& log) : spec_(std::move(spec)), log_(log) {
+    FakePage(FakePageContent content, FakeLog& log) : content_(std::move(content)), log_(log) {
         log_.maxLivePages = std::max(log_.maxLivePages, ++log_.livePages);
     }
     ~FakePage() override { --log_.livePages; }
 
-    std::string text() const override { return spec_.textLayer; }
+    std::string text() const override { return content_.textLayer; }
     PageImage renderedImage(std::int64_t pageNumber) const override {
         log_.rendered.push_back(pageNumber);
-        if (spec_.renderingFails) throw ExtractionFailure::renderingFailed(pageNumber);
+        if (content_.renderingFails) throw ExtractionFailure::renderingFailed(pageNumber);
         PageImage image;
-        image.width = spec_.imageId;
+        image.width = content_.imageId;
         image.height = 1;
         return image;
     }
 
 private:
-    FakePageSpec spec_;
+    FakePageContent content_;
     FakeLog& log_;
 };
 
@@ -56,18 +56,18 @@ private:
 /// document returns no page.
 class FakeDocument final : public Document {
 public:
-    explicit FakeDocument(std::vector<std::optional<FakePageSpec>> pages) : pages_(std::move(pages)) {}
+    explicit FakeDocument(std::vector<std::optional<FakePageContent>> pages) : pages_(std::move(pages)) {}
     std::int64_t pageCount() const override { return static_cast<std::int64_t>(pages_.size()); }
     std::unique_ptr<Page> page(std::int64_t index) const override {
         log.fetched.push_back(index);
-        const auto& spec = pages_.at(static_cast<std::size_t>(index));
-        if (!spec) return nullptr;
-        return std::make_unique<FakePage>(*spec, log);
+        const auto& content = pages_.at(static_cast<std::size_t>(index));
+        if (!content) return nullptr;
+        return std::make_unique<FakePage>(*content, log);
     }
     mutable FakeLog log;
 
 private:
-    std::vector<std::optional<FakePageSpec>> pages_;
+    std::vector<std::optional<FakePageContent>> pages_;
 };
 
 /// Answers with the text registered for an image id; throws for ids in `failing`.
