@@ -12,8 +12,8 @@ using testing::FakePageContent;
 using testing::FakeRecognizer;
 
 TEST(Extract, TakesTextLayersAndRecognisesOnlyEmptyOnes) {
-    FakeDocument document(
-        {FakePageContent{" prima\n pagina "}, FakePageContent{" \t\r\n", 2}, FakePageContent{"", 3}, FakePageContent{".", 4}});
+    FakeDocument document({FakePageContent{" prima\n pagina "}, FakePageContent{" \t\r\n", 2}, FakePageContent{"", 3},
+                           FakePageContent{".", 4}});
     FakeRecognizer recognizer;
     recognizer.texts = {{2, "seconda"}, {3, "terza"}};
     const ExtractionResult result = extract(document, recognizer);
@@ -46,7 +46,8 @@ TEST(Extract, NoPagesGivesEmptyResult) {
 }
 
 TEST(Extract, RecognitionFailureCarriesPageNumberAndDetail) {
-    FakeDocument document({FakePageContent{"uno"}, FakePageContent{"due"}, FakePageContent{"", 3}, FakePageContent{"", 4}});
+    FakeDocument document(
+        {FakePageContent{"uno"}, FakePageContent{"due"}, FakePageContent{"", 3}, FakePageContent{"", 4}});
     FakeRecognizer recognizer;
     recognizer.failing = {3};
     try {
@@ -60,8 +61,8 @@ TEST(Extract, RecognitionFailureCarriesPageNumberAndDetail) {
 }
 
 TEST(Extract, RenderingFailurePassesThroughUnchanged) {
-    FakeDocument document(
-        {FakePageContent{"uno"}, std::nullopt, FakePageContent{"", 3}, FakePageContent{""}, FakePageContent{"", 5, true}});
+    FakeDocument document({FakePageContent{"uno"}, std::nullopt, FakePageContent{"", 3}, FakePageContent{""},
+                           FakePageContent{"", 5, true}});
     FakeRecognizer recognizer;
     try {
         extract(document, recognizer);

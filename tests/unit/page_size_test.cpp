@@ -35,8 +35,9 @@ TEST(BitmapSize, FollowsTheTruncatingRule) {
 TEST(BitmapSize, RefusesSizesWithoutASafeBitmap) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const double sizes[][2] = {{9'000'000, 9'000'000}, {nan, 10},       {10, inf}, {-inf, 10}, {4e18, 10}, {1e300, 1},
-                               {500'000, 1},           {30'000, 30'000}, {9'300, 9'300}};
+    const double sizes[][2] = {
+        {9'000'000, 9'000'000}, {nan, 10},        {10, inf},     {-inf, 10}, {4e18, 10}, {1e300, 1},
+        {500'000, 1},           {30'000, 30'000}, {9'300, 9'300}};
     for (const auto& size : sizes) {
         try {
             bitmapSize(size[0], size[1], false, 7);
