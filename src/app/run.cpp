@@ -43,6 +43,8 @@ int run(const std::vector<std::string>& arguments, int outputFd, int errorFd,
         return failed(errorFd, failure.description());
     } catch (const std::exception& error) {
         return failed(errorFd, error.what());
+    } catch (...) {
+        return failed(errorFd, "errore inatteso");
     }
 }
 

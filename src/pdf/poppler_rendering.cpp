@@ -46,6 +46,11 @@ void cropOffset(const poppler::page& page, std::int64_t& left, std::int64_t& top
     top = std::isfinite(y) ? std::llround(y * kRenderScale) : 0;
 }
 
+bool hasNoPixels(const poppler::page& page) {
+    const poppler::rectf crop = page.page_rect(poppler::crop_box);
+    return !(crop.width() * kRenderScale >= 1.0 && crop.height() * kRenderScale >= 1.0);
+}
+
 PageImage adopted(poppler::image drawn) {
     auto owner = std::make_shared<poppler::image>(std::move(drawn));
     PageImage image;
@@ -69,7 +74,12 @@ PageImage renderedPopplerPage(const poppler::page& page, std::int64_t pageNumber
         renderer.set_paper_color(0xFFFFFFFF);
         renderer.set_image_format(poppler::image::format_gray8);
         poppler::image drawn = renderer.render_page(&page, kRenderDotsPerInch, kRenderDotsPerInch);
-        if (!drawn.is_valid()) return composedImage(size, {}, 0, 0);  // nothing painted: white
+        if (!drawn.is_valid()) {
+            // Poppler draws no image for a crop box under one pixel; that page
+            // is white. Any other missing image is a drawing that failed.
+            if (hasNoPixels(page)) return composedImage(size, {}, 0, 0);
+            throw ExtractionFailure::renderingFailed(pageNumber);
+        }
         if (drawn.width() == size.width && drawn.height() == size.height) return adopted(std::move(drawn));
         std::int64_t left = 0, top = 0;
         cropOffset(page, left, top);

@@ -54,8 +54,11 @@ std::vector<Observation> TesseractRecognizer::recognizedLines(const PageImage& i
     api_->SetImage(image.pixels, static_cast<int>(image.width), static_cast<int>(image.height), 1,
                    static_cast<int>(image.bytesPerRow));
     api_->SetSourceResolution(static_cast<int>(kRenderDotsPerInch));
+    // Drops the page's copy of the image and its results on every path, after
+    // the results iterator is gone.
+    const std::unique_ptr<tesseract::TessBaseAPI, void (*)(tesseract::TessBaseAPI*)> cleared(
+        api_.get(), [](tesseract::TessBaseAPI* api) { api->Clear(); });
     if (api_->Recognize(nullptr) != 0) {
-        api_->Clear();
         throw std::runtime_error("tesseract: TessBaseAPI::Recognize failed with the model '" + model_ + "' on a " +
                                  std::to_string(image.width) + "x" + std::to_string(image.height) + " page image");
     }
@@ -67,7 +70,6 @@ std::vector<Observation> TesseractRecognizer::recognizedLines(const PageImage& i
             observations.push_back(observationAt(*line, width, height));
         } while (line->Next(tesseract::RIL_TEXTLINE));
     }
-    api_->Clear();  // drops the page's copy of the image and its results
     return observations;
 }
 
