@@ -5,6 +5,7 @@
 #include <poppler-page.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <new>
 
 #include "model/extraction_failure.h"
@@ -51,6 +52,17 @@ bool hasNoPixels(const poppler::page& page) {
     return !(crop.width() * kRenderScale >= 1.0 && crop.height() * kRenderScale >= 1.0);
 }
 
+// Poppler's renderer does not survive a failed allocation of its bitmap or
+// of the copy it hands back (the copy can be left pointing at freed memory),
+// so the room for both, and for our canvas, is asked for before drawing.
+// Called through a volatile pointer so the probe is not optimised away.
+bool roomToDraw(PixelSize size) {
+    void* (*volatile allocate)(std::size_t) = std::malloc;
+    void* probe = allocate(static_cast<std::size_t>(size.width * size.height) * 3);
+    std::free(probe);
+    return probe != nullptr;
+}
+
 PageImage adopted(poppler::image drawn) {
     auto owner = std::make_shared<poppler::image>(std::move(drawn));
     PageImage image;
@@ -67,6 +79,7 @@ PageImage adopted(poppler::image drawn) {
 PageImage renderedPopplerPage(const poppler::page& page, std::int64_t pageNumber) {
     const poppler::rectf media = page.page_rect(poppler::media_box);
     const PixelSize size = bitmapSize(media.width(), media.height(), isQuarterTurned(page), pageNumber);
+    if (!roomToDraw(size)) throw ExtractionFailure::renderingFailed(pageNumber);
     try {
         poppler::page_renderer renderer;
         renderer.set_render_hint(poppler::page_renderer::antialiasing, true);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "extraction/normalized.h"
 #include "model/json_form.h"
@@ -86,6 +87,32 @@ TEST(Ocr, PageTooLargeForABitmapFailsQuickly) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "rendering della pagina 1 non riuscito\n");
 }
+
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizer needs more address space than the limit leaves
+TEST(Ocr, LargePageWithoutMemoryFailsCleanly) {
+    // A 9,000 pt page (506 Mpx, under the cap) with a line drawn on it, run
+    // with 1 GB of address space: Poppler cannot get its bitmap.
+    const std::string content = "0 0 0 RG 10 w 100 100 m 8000 8000 l S";
+    const std::string path = ::testing::TempDir() + "/leggipdf-9000pt.pdf";
+    const std::string pdf =
+        "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+        "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+        "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 9000 9000]/Contents 4 0 R>>endobj\n"
+        "4 0 obj<</Length " +
+        std::to_string(content.size()) + ">>stream\n" + content + "\nendstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(pdf.data(), 1, pdf.size(), file);
+    std::fclose(file);
+    const auto run = runTool({"-c", "ulimit -v 1000000; exec \"$0\" \"$1\"", LEGGIPDF_BINARY, path},
+                             std::chrono::seconds(120), testing::Stdout::pipe, "/bin/sh");
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "rendering della pagina 1 non riuscito\n");
+    std::remove(path.c_str());
+}
+#endif
 
 }  // namespace
 }  // namespace leggipdf

@@ -55,8 +55,9 @@ bool drained(Pipe& out, Pipe& err, std::string& outText, std::string& errText,
 
 }  // namespace
 
-ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds limit, Stdout stdoutMode) {
-    std::vector<std::string> command{LEGGIPDF_BINARY};
+ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds limit, Stdout stdoutMode,
+                const std::string& program) {
+    std::vector<std::string> command{program};
     command.insert(command.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (auto& argument : command) argv.push_back(argument.data());

@@ -18,10 +18,10 @@ struct ToolRun {
 /// How the child's standard output is set up.
 enum class Stdout { pipe, devFull, closed, brokenPipe };
 
-/// Runs the leggipdf binary with `arguments` (after the program name),
-/// killing it after `limit`.
+/// Runs the leggipdf binary (or `program`) with `arguments` (after the
+/// program name), killing it after `limit`.
 ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds limit = std::chrono::seconds(120),
-                Stdout stdoutMode = Stdout::pipe);
+                Stdout stdoutMode = Stdout::pipe, const std::string& program = LEGGIPDF_BINARY);
 
 /// Runs any program (first element of `command`) and returns its stdout.
 std::string outputOf(const std::vector<std::string>& command);
