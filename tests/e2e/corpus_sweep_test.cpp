@@ -55,7 +55,9 @@ const std::set<std::string> kPagesNotReturned = {
 
 // pdftotext's text of each page, normalised, in page order.
 std::vector<std::string> referencePages(const std::string& path) {
-    const std::string text = testing::outputOf({"pdftotext", "-enc", "UTF-8", path, "-"});
+    const std::string text = testing::runTool({"-enc", "UTF-8", path, "-"}, std::chrono::seconds(300),
+                                              testing::Stdout::pipe, "/usr/bin/pdftotext")
+                                 .out;
     std::vector<std::string> pages;
     std::size_t start = 0;
     for (std::size_t feed; (feed = text.find('\f', start)) != std::string::npos; start = feed + 1)

@@ -91,19 +91,6 @@ ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds 
     return run;
 }
 
-std::string outputOf(const std::vector<std::string>& command) {
-    std::string line;
-    for (const auto& part : command) line += "'" + part + "' ";
-    FILE* pipe = popen((line + "2>/dev/null").c_str(), "r");
-    if (!pipe) throw std::runtime_error("cannot run " + line);
-    std::string text;
-    char buffer[65536];
-    std::size_t count;
-    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, count);
-    pclose(pipe);
-    return text;
-}
-
 std::string testData(const std::string& name) { return std::string(LEGGIPDF_TEST_DATA) + "/" + name; }
 std::string corpusDirectory() { return std::string(LEGGIPDF_CORPUS); }
 std::string corpusPdf(const std::string& name) { return corpusDirectory() + "/pdf/" + name; }

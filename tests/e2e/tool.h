@@ -23,9 +23,6 @@ enum class Stdout { pipe, devFull, closed, brokenPipe };
 ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds limit = std::chrono::seconds(120),
                 Stdout stdoutMode = Stdout::pipe, const std::string& program = LEGGIPDF_BINARY);
 
-/// Runs any program (first element of `command`) and returns its stdout.
-std::string outputOf(const std::vector<std::string>& command);
-
 std::string testData(const std::string& name);   // path under tests/data
 std::string corpusPdf(const std::string& name);  // path under the shared corpus
 std::string corpusDirectory();
