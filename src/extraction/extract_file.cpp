@@ -1,5 +1,3 @@
-#include <stdexcept>
-
 #include "extraction/extract.h"
 #include "ocr/recognizer_loader.h"
 #include "pdf/poppler_document.h"

@@ -49,9 +49,7 @@ struct LazyRecognizer::Module {
 
 LazyRecognizer::LazyRecognizer(Factory factory) : factory_(factory) {}
 
-LazyRecognizer::~LazyRecognizer() {
-    engine_.reset();  // its code lives in the module
-}
+LazyRecognizer::~LazyRecognizer() = default;
 
 std::string LazyRecognizer::recognizedText(const PageImage& image) {
     // A page drawn all white (a blank verso, say) reads as nothing, so the

@@ -17,8 +17,8 @@ inline constexpr const char* kOcrModuleName = "leggipdf-ocr.so";
 
 /// Recognises pages with a LineRecognizer made on the first page that has
 /// anything drawn on it and kept for the rest of the run; an all-white page
-/// reads as the empty text. `factory` makes it; by default the OCR module is loaded,
-/// so a document that never needs OCR never loads the engine.
+/// reads as the empty text. `factory` makes the recogniser; by default the
+/// OCR module is loaded, so a document that never needs OCR never loads it.
 class LazyRecognizer final : public TextRecognizer {
 public:
     using Factory = std::unique_ptr<LineRecognizer> (*)();
@@ -31,7 +31,7 @@ private:
     struct Module;
     Factory factory_;
     std::unique_ptr<Module> module_;
-    std::unique_ptr<LineRecognizer> engine_;
+    std::unique_ptr<LineRecognizer> engine_;  // declared after module_: its code lives there
 };
 
 }  // namespace leggipdf
