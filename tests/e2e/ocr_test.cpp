@@ -60,6 +60,31 @@ TEST(Ocr, ScannedPagesAreReadWithKnownWords) {
     }
 }
 
+// A page of running 10-pt text from a manual that Debian installs, scanned at
+// 300 dpi into an image-only PDF of the same size: consecutive lines lie
+// closer than the line tolerance, so a same-line test without the line height
+// scrambles the paragraph.
+TEST(Ocr, RealTenPointPageKeepsItsLineOrder) {
+    const std::string manual = "/usr/share/doc/c++-annotations/cplusplus.pdf";
+    const std::string image = ::testing::TempDir() + "/leggipdf-page40";
+    const std::string scan = image + ".pdf";
+    const auto tool = [](const std::string& program, const std::vector<std::string>& arguments) {
+        const auto run = runTool(arguments, std::chrono::seconds(120), testing::Stdout::pipe, program);
+        EXPECT_EQ(run.status, 0) << program << ": " << run.err;
+        return run.out;
+    };
+    tool("/usr/bin/pdftoppm", {"-r", "300", "-f", "40", "-l", "40", "-gray", "-png", "-singlefile", manual, image});
+    tool("/usr/bin/img2pdf", {"--pagesize", "595x842", "-o", scan, image + ".png"});
+    const std::string reference = tool("/usr/bin/pdftotext", {"-f", "40", "-l", "40", "-enc", "UTF-8", manual, "-"});
+    const auto run = runTool({scan});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const ExtractionResult result = decoded(run.out);
+    ASSERT_EQ(result.pages.size(), 1u);
+    EXPECT_LE(characterErrorRate(result.pages[0].text, normalized(reference)), 0.03);
+    std::remove(scan.c_str());
+    std::remove((image + ".png").c_str());
+}
+
 TEST(Ocr, MixedDocumentLeavesAGapForTheEmptyPage) {
     const ExtractionResult result = resultOf("mixed.pdf");
     ASSERT_EQ(result.pages.size(), 2u);

@@ -20,7 +20,16 @@ struct Item {
     std::unique_ptr<int> id;
 };
 
-Box at(double centre, double left) { return {left, centre, 0.1, 0.0}; }
+// A box one line tall (0.03) with its vertical centre at `centre`; the
+// subtraction and the comparator's addition cancel exactly for the centres
+// used below.
+Box at(double centre, double left) { return {left, centre - 0.015, 0.1, 0.03}; }
+
+// Two boxes whose centres lie 0.0143 apart, as consecutive lines of 10-pt
+// text on an A4 page do, each `height` tall; the lower one starts further left.
+std::pair<Box, Box> linePair(double height) {
+    return {{0.3, 0.5, 0.5, height}, {0.1, 0.5 - 0.0143, 0.5, height}};
+}
 
 const Box& boxOf(const Item& item) { return item.box; }
 
@@ -92,6 +101,12 @@ TEST(PrecedesInReading, DecidesByLineThenLeftEdge) {
         bool aFirst, bFirst;
     } cases[] = {
         {"centres exactly the tolerance apart share a line", at(0.015, 0.5), at(0.0, 0.1), false, true},
+        {"0.0143 apart, 0.012 tall: two lines, higher first", linePair(0.012).first, linePair(0.012).second, true,
+         false},
+        {"0.0143 apart, 0.04 tall: one line, left edge decides", linePair(0.04).first, linePair(0.04).second, false,
+         true},
+        {"NaN height: a NaN centre, one line", {0.3, 0.5, 0.5, nan}, {0.1, 0.5 - 0.0143, 0.5, 0.012}, false, true},
+        {"negative height: the tolerance alone decides", {0.3, 0.5, 0.5, -0.01}, {0.1, 0.49, 0.5, 0.0}, false, true},
         {"0.515 - 0.5 rounds above the tolerance", at(0.515, 0.5), at(0.5, 0.1), true, false},
         {"same line, same left edge: tie", at(0.3, 0.2), at(0.305, 0.2), false, false},
         {"NaN centre counts as the same line", {0.1, nan, 0.1, 0.0}, at(0.9, 0.5), true, false},
