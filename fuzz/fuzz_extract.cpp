@@ -1,19 +1,16 @@
 // The whole extraction of a document given as bytes: the real Poppler
-// adapter, rendering included, with a recognizer that only reads the pixels.
-
+// adapter, rendering included, with a recogniser that only reads the pixels.
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "extraction/extract.h"
-#include "extraction/normalized.h"
 #include "fuzz_check.h"
 #include "model/extraction_failure.h"
 #include "pdf/poppler_document.h"
+#include "text/normalized.h"
 
 namespace {
 
@@ -21,39 +18,25 @@ using leggipdf::ExtractionFailure;
 
 // Reads every pixel, so a wrong size or stride shows up under ASan, and
 // answers "ink" or nothing, so both outcomes of recognition are walked.
-class PixelReader final : public leggipdf::TextRecognizer {
-public:
+struct PixelReader final : leggipdf::TextRecognizer {
+    int calls = 0;
     std::string recognizedText(const leggipdf::PageImage& image) override {
         ++calls;
-        FUZZ_CHECK(image.width > 0 && image.height > 0 && image.bytesPerRow >= image.width);
-        FUZZ_CHECK(image.pixels != nullptr);
+        FUZZ_CHECK(image.width > 0 && image.height > 0 && image.bytesPerRow >= image.width && image.pixels);
         bool ink = false;
-        for (std::int64_t y = 0; y < image.height; ++y) {
+        for (std::int64_t y = 0; y < image.height; ++y)
             for (std::int64_t x = 0; x < image.width; ++x) ink |= image.at(x, y) < 128;
-        }
         return ink ? "ink" : "";
     }
-    int calls = 0;
 };
 
 // The adapter takes a path; an in-memory file rewritten for each input costs
 // no disk and leaves nothing behind.
 std::string pathHolding(const std::uint8_t* data, std::size_t size) {
     static const int fd = memfd_create("fuzz_extract", 0);
-    FUZZ_CHECK(fd >= 0);
-    FUZZ_CHECK(ftruncate(fd, 0) == 0);
+    FUZZ_CHECK(fd >= 0 && ftruncate(fd, 0) == 0);
     FUZZ_CHECK(size == 0 || pwrite(fd, data, size, 0) == static_cast<ssize_t>(size));
     return "/proc/self/fd/" + std::to_string(fd);
-}
-
-void checkResult(const leggipdf::ExtractionResult& result, std::int64_t pageCount, const PixelReader& reader) {
-    std::int64_t previous = 0;
-    for (const auto& page : result.pages) {
-        FUZZ_CHECK(page.page > previous && page.page <= pageCount);
-        FUZZ_CHECK(!page.text.empty() && leggipdf::normalized(page.text) == page.text);
-        previous = page.page;
-    }
-    FUZZ_CHECK(result.usedOCR == (reader.calls > 0));
 }
 
 }  // namespace
@@ -69,7 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int64_t pageCount = document->pageCount();
     PixelReader reader;
     try {
-        checkResult(leggipdf::extract(*document, reader), pageCount, reader);
+        const leggipdf::ExtractionResult result = leggipdf::extract(*document, reader);
+        std::int64_t previous = 0;
+        for (const auto& page : result.pages) {
+            FUZZ_CHECK(page.page > previous && page.page <= pageCount);
+            FUZZ_CHECK(!page.text.empty() && leggipdf::normalized(page.text) == page.text);
+            previous = page.page;
+        }
+        FUZZ_CHECK(result.usedOCR == (reader.calls > 0));
     } catch (const ExtractionFailure& failure) {
         // A page too large to draw is an expected outcome; nothing else is.
         FUZZ_CHECK(failure.kind() == ExtractionFailure::Kind::renderingFailed);

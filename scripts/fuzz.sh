@@ -16,7 +16,7 @@ logs=$build/fuzz-logs
 crashes=$build/fuzz-crashes
 
 sh "$root/scripts/setup.sh"
-CXX=clang++ cmake -S "$root" -B "$build" -DLEGGIPDF_FUZZ=ON -DLEGGIPDF_TESTS=OFF \
+CXX=clang++ cmake -S "$root" -B "$build" -DLEGGIPDF_FUZZ=ON -DLEGGIPDF_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)" --target fuzz_extract fuzz_normalized fuzz_reading_order >/dev/null
 

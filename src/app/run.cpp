@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <exception>
 
+#include "app/extract_file.h"
 #include "model/extraction_failure.h"
 #include "model/json_form.h"
 
@@ -23,28 +24,27 @@ bool writtenFully(int fd, const std::string& bytes) {
     return true;
 }
 
-int failed(int errorFd, const std::string& text) {
+int failed(const std::string& text) {
     // Nothing more can be reported if stderr itself is gone; the status says it.
-    (void)writtenFully(errorFd, text + "\n");
+    (void)writtenFully(STDERR_FILENO, text + "\n");
     return 1;
 }
 
 }  // namespace
 
-int run(const std::vector<std::string>& arguments, int outputFd, int errorFd,
-        const std::function<ExtractionResult(const std::string&)>& extractor) {
+int run(const std::vector<std::string>& arguments) {
     try {
         if (arguments.size() != 2) throw ExtractionFailure::invalidArguments();
-        std::string document = encoded(extractor(arguments[1]));
+        std::string document = encoded(extract(arguments[1]));
         document.push_back('\n');
-        if (!writtenFully(outputFd, document)) throw ExtractionFailure::outputFailed();
+        if (!writtenFully(STDOUT_FILENO, document)) throw ExtractionFailure::outputFailed();
         return 0;
     } catch (const ExtractionFailure& failure) {
-        return failed(errorFd, failure.description());
+        return failed(failure.description());
     } catch (const std::exception& error) {
-        return failed(errorFd, error.what());
+        return failed(error.what());
     } catch (...) {
-        return failed(errorFd, "errore inatteso");
+        return failed("errore inatteso");
     }
 }
 

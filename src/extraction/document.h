@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "ocr/page_image.h"
+#include "image/page_image.h"
 
 namespace leggipdf {
 
@@ -14,9 +15,9 @@ public:
     virtual ~Page() = default;
     /// The page's text layer in UTF-8; empty when it has none.
     virtual std::string text() const = 0;
-    /// The page drawn for recognition. Throws ExtractionFailure
-    /// renderingFailed(pageNumber) when no bitmap can be made for it.
-    virtual PageImage renderedImage(std::int64_t pageNumber) const = 0;
+    /// The page drawn for recognition, or empty when no bitmap can be made
+    /// for it (too large, out of memory, a drawing that failed).
+    virtual std::optional<PageImage> renderedImage() const = 0;
 };
 
 /// An open document. Implementations own their library objects and release

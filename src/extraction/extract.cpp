@@ -3,8 +3,8 @@
 #include <exception>
 #include <utility>
 
-#include "extraction/normalized.h"
 #include "model/extraction_failure.h"
+#include "text/normalized.h"
 
 namespace leggipdf {
 namespace {
@@ -12,9 +12,10 @@ namespace {
 std::string recognizedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer) {
     // The image lives only in this scope, so it is released before the next
     // page is fetched, whichever way recognition ends.
-    const PageImage image = page.renderedImage(pageNumber);
+    const std::optional<PageImage> image = page.renderedImage();
+    if (!image) throw ExtractionFailure::renderingFailed(pageNumber);
     try {
-        return recognizer.recognizedText(image);
+        return recognizer.recognizedText(*image);
     } catch (const std::exception& error) {
         throw ExtractionFailure::recognitionFailed(pageNumber, error.what());
     }

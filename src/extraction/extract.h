@@ -10,13 +10,9 @@ namespace leggipdf {
 
 /// Walks the pages of `document` in order, taking each page's text layer and
 /// falling back to rendering and `recognizer` where the normalised layer is
-/// empty. Throws ExtractionFailure: renderingFailed as the page reports it,
-/// recognitionFailed(pageNumber, what()) when the recognizer throws. There is
+/// empty. Throws ExtractionFailure: renderingFailed(pageNumber) when the page
+/// gives no bitmap, recognitionFailed(pageNumber, what()) when the recognizer throws. There is
 /// no partial result.
 ExtractionResult extract(const Document& document, TextRecognizer& recognizer);
-
-/// Opens the PDF at `path` (used as given) and extracts it. Throws
-/// ExtractionFailure unreadablePDF when it cannot be opened or is locked.
-ExtractionResult extract(const std::string& path);
 
 }  // namespace leggipdf

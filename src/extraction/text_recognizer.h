@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ocr/page_image.h"
+#include "image/page_image.h"
 
 namespace leggipdf {
 

@@ -21,7 +21,6 @@ public:
 
     Kind kind() const { return kind_; }
     std::int64_t pageNumber() const { return pageNumber_; }
-    const std::string& detail() const { return detail_; }
 
     /// The fixed Italian text the user sees, without a trailing line feed.
     const std::string& description() const { return description_; }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ocr/page_image.h"
+#include "image/page_image.h"
 #include "ocr/reading_order.h"
 
 namespace leggipdf {
@@ -27,6 +27,6 @@ public:
 /// The page text made of `observations`: put into reading order, their
 /// candidates joined by line feeds, then normalised. Lines without a
 /// candidate take part in the ordering and contribute nothing.
-std::string recognizedText(std::vector<Observation> observations);
+std::string textInReadingOrder(std::vector<Observation> observations);
 
 }  // namespace leggipdf

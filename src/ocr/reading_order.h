@@ -125,7 +125,10 @@ private:
         const bool descending = precedes_(items_[start + 1], items_[start]);
         std::size_t end = start + 2;
         while (end < n && precedes_(items_[end], items_[end - 1]) == descending) ++end;
-        if (descending) std::reverse(items_.begin() + start, items_.begin() + end);
+        if (descending) {
+            std::reverse(items_.begin() + static_cast<std::ptrdiff_t>(start),
+                         items_.begin() + static_cast<std::ptrdiff_t>(end));
+        }
         return end;
     }
 
@@ -210,8 +213,5 @@ void sortInReadingOrder(std::span<T> items, BoxOf boxOf) {
     const auto precedes = [&boxOf](const T& a, const T& b) { return precedesInReading(boxOf(a), boxOf(b)); };
     detail::ReadingOrderSort<T, decltype(precedes)>(items, precedes).run();
 }
-
-/// Sorts boxes alone into reading order.
-void sortInReadingOrder(std::span<Box> boxes);
 
 }  // namespace leggipdf

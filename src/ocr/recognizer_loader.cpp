@@ -1,12 +1,14 @@
 #include "ocr/recognizer_loader.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <vector>
+
+#include "ocr/module_config.h"
 
 namespace leggipdf {
 namespace {
@@ -16,7 +18,7 @@ std::vector<std::filesystem::path> moduleCandidates() {
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return {};
     const std::filesystem::path directory = executable.parent_path();
-    return {directory / kOcrModuleName, directory / ".." / "lib" / "leggipdf" / kOcrModuleName};
+    return {directory / kOcrModuleName, directory / kOcrModuleDirectory / kOcrModuleName};
 }
 
 }  // namespace
@@ -32,12 +34,26 @@ struct LazyRecognizer::Module {
         std::string errors;
         for (const auto& candidate : moduleCandidates()) {
             handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (handle) return;
+            if (handle) {
+                checkVersion(candidate);
+                return;
+            }
             errors += std::string(errors.empty() ? "" : "; ") + dlerror();
         }
         throw std::runtime_error("cannot load the OCR module " + std::string(kOcrModuleName) + ": " + errors);
     }
     ~Module() { dlclose(handle); }
+
+    // Calling into a module built from other sources would be undefined
+    // behaviour, so a stale one is refused before anything is called.
+    void checkVersion(const std::filesystem::path& path) {
+        const auto* tag = static_cast<const char* const*>(dlsym(handle, kOcrModuleVersionSymbol));
+        if (tag && *tag && std::strcmp(*tag, kOcrModuleVersion) == 0) return;
+        const std::string found = tag && *tag ? *tag : "none";
+        dlclose(handle);
+        throw std::runtime_error("the OCR module " + path.string() + " has version " + found + ", expected " +
+                                 kOcrModuleVersion);
+    }
 
     LineRecognizer* created() const {
         using Create = LineRecognizer* (*)();
@@ -63,7 +79,7 @@ std::string LazyRecognizer::recognizedText(const PageImage& image) {
             engine_.reset(module_->created());
         }
     }
-    return leggipdf::recognizedText(engine_->recognizedLines(image));
+    return textInReadingOrder(engine_->recognizedLines(image));
 }
 
 }  // namespace leggipdf

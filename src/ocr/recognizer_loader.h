@@ -11,14 +11,18 @@ namespace leggipdf {
 /// Name of the factory that the OCR module exports:
 /// LineRecognizer* leggipdfCreateLineRecognizer(), throwing std::exception.
 inline constexpr const char* kLineRecognizerFactory = "leggipdfCreateLineRecognizer";
+/// Name of the module's version tag, a const char* equal to kOcrModuleVersion.
+inline constexpr const char* kOcrModuleVersionSymbol = "leggipdfOcrModuleVersion";
 /// File name of the OCR module, looked up beside the executable and then in
-/// ../lib/leggipdf relative to it.
+/// the folder where it is installed (kOcrModuleDirectory).
 inline constexpr const char* kOcrModuleName = "leggipdf-ocr.so";
 
 /// Recognises pages with a LineRecognizer made on the first page that has
 /// anything drawn on it and kept for the rest of the run; an all-white page
 /// reads as the empty text. `factory` makes the recogniser; by default the
 /// OCR module is loaded, so a document that never needs OCR never loads it.
+/// A module that cannot be loaded, or carries another version tag, makes
+/// recognizedText throw std::runtime_error naming the file.
 class LazyRecognizer final : public TextRecognizer {
 public:
     using Factory = std::unique_ptr<LineRecognizer> (*)();

@@ -24,7 +24,7 @@ public:
         return {utf8.begin(), utf8.end()};
     }
 
-    PageImage renderedImage(std::int64_t pageNumber) const override { return renderedPopplerPage(*page_, pageNumber); }
+    std::optional<PageImage> renderedImage() const override { return renderedPopplerPage(*page_); }
 
 private:
     std::unique_ptr<poppler::page> page_;

@@ -8,9 +8,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "model/extraction_failure.h"
-#include "ocr/page_canvas.h"
-#include "ocr/page_size.h"
+#include "image/page_canvas.h"
+#include "image/page_size.h"
 
 namespace leggipdf {
 namespace {
@@ -76,10 +75,11 @@ PageImage adopted(poppler::image drawn) {
 
 }  // namespace
 
-PageImage renderedPopplerPage(const poppler::page& page, std::int64_t pageNumber) {
+std::optional<PageImage> renderedPopplerPage(const poppler::page& page) {
     const poppler::rectf media = page.page_rect(poppler::media_box);
-    const PixelSize size = bitmapSize(media.width(), media.height(), isQuarterTurned(page), pageNumber);
-    if (!roomToDraw(size)) throw ExtractionFailure::renderingFailed(pageNumber);
+    const std::optional<PixelSize> fits = bitmapSize(media.width(), media.height(), isQuarterTurned(page));
+    if (!fits || !roomToDraw(*fits)) return std::nullopt;
+    const PixelSize size = *fits;
     try {
         poppler::page_renderer renderer;
         renderer.set_render_hint(poppler::page_renderer::antialiasing, true);
@@ -91,7 +91,7 @@ PageImage renderedPopplerPage(const poppler::page& page, std::int64_t pageNumber
             // Poppler draws no image for a crop box under one pixel; that page
             // is white. Any other missing image is a drawing that failed.
             if (hasNoPixels(page)) return composedImage(size, {}, 0, 0);
-            throw ExtractionFailure::renderingFailed(pageNumber);
+            return std::nullopt;
         }
         if (drawn.width() == size.width && drawn.height() == size.height) return adopted(std::move(drawn));
         std::int64_t left = 0, top = 0;
@@ -100,7 +100,7 @@ PageImage renderedPopplerPage(const poppler::page& page, std::int64_t pageNumber
                             drawn.bytes_per_row()};
         return composedImage(size, view, left, top);
     } catch (const std::bad_alloc&) {
-        throw ExtractionFailure::renderingFailed(pageNumber);
+        return std::nullopt;
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
+#include <optional>
 
-#include "ocr/page_image.h"
+#include "image/page_image.h"
 
 namespace poppler {
 class page;
@@ -11,8 +11,8 @@ class page;
 namespace leggipdf {
 
 /// The page drawn upright at 180 dpi over white, in a bitmap sized from its
-/// media box (turned with the page). Throws ExtractionFailure
-/// renderingFailed(pageNumber) when no bitmap can be made.
-PageImage renderedPopplerPage(const poppler::page& page, std::int64_t pageNumber);
+/// media box (turned with the page). Empty when no bitmap can be made: a
+/// size beyond the limits, memory that runs out, a drawing that fails.
+std::optional<PageImage> renderedPopplerPage(const poppler::page& page);
 
 }  // namespace leggipdf

@@ -1,8 +1,15 @@
 // The OCR side as a module of its own, loaded with dlopen on the first page
 // that needs recognition: linking the engine and its dependencies into the
 // executable would double the start-up of every run.
+#include "ocr/module_config.h"
 #include "tesseract/tesseract_recognizer.h"
 
-extern "C" __attribute__((visibility("default"))) leggipdf::LineRecognizer* leggipdfCreateLineRecognizer() {
+extern "C" {
+
+// Checked by the loader before anything else of the module is used.
+__attribute__((visibility("default"))) const char* leggipdfOcrModuleVersion = leggipdf::kOcrModuleVersion;
+
+__attribute__((visibility("default"))) leggipdf::LineRecognizer* leggipdfCreateLineRecognizer() {
     return new leggipdf::TesseractRecognizer();
+}
 }

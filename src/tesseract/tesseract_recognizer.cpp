@@ -7,7 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "ocr/page_size.h"
+#include "image/page_size.h"
 
 namespace leggipdf {
 namespace {
@@ -35,14 +35,13 @@ void checkFits(const PageImage& image) {
 
 }  // namespace
 
-TesseractRecognizer::TesseractRecognizer(const std::string& model, const std::string& dataPath)
+TesseractRecognizer::TesseractRecognizer(const std::string& model)
     : api_(std::make_unique<tesseract::TessBaseAPI>()), model_(model) {
     setMsgSeverity(L_SEVERITY_NONE);               // Leptonica's warnings
     api_->SetVariable("debug_file", "/dev/null");  // Tesseract's, including its resolution estimates
-    const char* path = dataPath.empty() ? nullptr : dataPath.c_str();
-    if (api_->Init(path, model.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+    if (api_->Init(nullptr, model.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
         throw std::runtime_error("tesseract: TessBaseAPI::Init could not load the model '" + model +
-                                 "' (LSTM engine, tessdata " + (path ? dataPath : std::string("default")) + ")");
+                                 "' (LSTM engine, tessdata default)");
     }
     api_->SetPageSegMode(tesseract::PSM_AUTO);
 }

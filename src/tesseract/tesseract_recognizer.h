@@ -20,9 +20,9 @@ inline constexpr const char* kOcrModel = "Latin";
 /// The engine's own messages are kept off stderr.
 class TesseractRecognizer final : public LineRecognizer {
 public:
-    /// Throws std::runtime_error naming the model when it cannot be loaded.
-    /// An empty `dataPath` means the engine's installed tessdata.
-    explicit TesseractRecognizer(const std::string& model = kOcrModel, const std::string& dataPath = "");
+    /// Throws std::runtime_error naming the model when it cannot be loaded
+    /// from the engine's installed tessdata.
+    explicit TesseractRecognizer(const std::string& model = kOcrModel);
     ~TesseractRecognizer() override;
 
     std::vector<Observation> recognizedLines(const PageImage& image) override;

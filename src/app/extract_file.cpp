@@ -1,3 +1,5 @@
+#include "app/extract_file.h"
+
 #include "extraction/extract.h"
 #include "ocr/recognizer_loader.h"
 #include "pdf/poppler_document.h"

@@ -1,4 +1,4 @@
-#include "extraction/normalized.h"
+#include "text/normalized.h"
 
 #include <cstddef>
 

@@ -6,22 +6,24 @@
 
 namespace leggipdf::testing {
 
-/// What one run of the built binary did.
+/// What one run of a program did.
 struct ToolRun {
     int status = -1;  // exit status, or -1 when it did not exit normally
     int signal = 0;   // the signal that ended it, if any
     bool timedOut = false;
-    long peakKilobytes = 0;  // the child's peak resident set
     std::string out, err;
 };
 
 /// How the child's standard output is set up.
 enum class Stdout { pipe, devFull, closed, brokenPipe };
 
-/// Runs the leggipdf binary (or `program`) with `arguments` (after the
-/// program name), killing it after `limit`.
+/// Runs `program` (by default the leggipdf binary) with `arguments` after its
+/// name, killing it after `limit`.
 ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds limit = std::chrono::seconds(120),
                 Stdout stdoutMode = Stdout::pipe, const std::string& program = LEGGIPDF_BINARY);
+
+/// Runs `program`, expecting status 0; returns its stdout.
+std::string outputOf(const std::string& program, const std::vector<std::string>& arguments);
 
 std::string testData(const std::string& name);   // path under tests/data
 std::string corpusPdf(const std::string& name);  // path under the shared corpus

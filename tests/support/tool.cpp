@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -83,12 +82,16 @@ ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds 
     run.timedOut = !drained(out, err, run.out, run.err, std::chrono::steady_clock::now() + limit);
     if (run.timedOut) kill(pid, SIGKILL);
     int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    run.peakKilobytes = usage.ru_maxrss;
+    waitpid(pid, &status, 0);
     if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
     return run;
+}
+
+std::string outputOf(const std::string& program, const std::vector<std::string>& arguments) {
+    const ToolRun run = runTool(arguments, std::chrono::seconds(300), Stdout::pipe, program);
+    if (run.status != 0) throw std::runtime_error(program + " failed: " + run.err);
+    return run.out;
 }
 
 std::string testData(const std::string& name) { return std::string(LEGGIPDF_TEST_DATA) + "/" + name; }

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "ocr/page_image.h"
-#include "ocr/page_size.h"
+#include "image/page_image.h"
+#include "image/page_size.h"
 
 namespace leggipdf {
 

@@ -1,18 +1,10 @@
-#include "ocr/page_canvas.h"
+#include "image/page_canvas.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
 namespace leggipdf {
-
-bool hasInk(const PageImage& image) {
-    for (std::int64_t y = 0; y < image.height; ++y) {
-        const std::uint8_t* row = image.pixels + y * image.bytesPerRow;
-        if (std::any_of(row, row + image.width, [](std::uint8_t pixel) { return pixel != 0xFF; })) return true;
-    }
-    return false;
-}
 
 PageImage composedImage(PixelSize size, const GreyView& drawn, std::int64_t left, std::int64_t top) {
     auto storage = std::make_shared_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size.width * size.height));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace leggipdf {
 
@@ -22,14 +23,13 @@ struct PixelSize {
 };
 
 /// Pixels for one side of `points` points: truncated toward zero, at least 1.
-/// Throws ExtractionFailure renderingFailed(pageNumber) when the product is
-/// not finite or outside the signed 64-bit range.
-std::int64_t pixelsFor(double points, std::int64_t pageNumber);
+/// Empty when the product is not finite or outside the signed 64-bit range.
+std::optional<std::int64_t> pixelsFor(double points);
 
 /// The bitmap for a media box of the given size. `quarterTurned` (pages
 /// shown turned by 90 or 270 degrees) swaps width and height so the page is
-/// drawn upright and whole. Throws renderingFailed(pageNumber) for a size
-/// that has no pixel count or lies beyond the limits above.
-PixelSize bitmapSize(double widthPoints, double heightPoints, bool quarterTurned, std::int64_t pageNumber);
+/// drawn upright and whole. Empty for a size that has no pixel count or lies
+/// beyond the limits above: no bitmap can be made for that page.
+std::optional<PixelSize> bitmapSize(double widthPoints, double heightPoints, bool quarterTurned);
 
 }  // namespace leggipdf

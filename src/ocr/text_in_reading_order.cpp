@@ -1,11 +1,11 @@
 #include <string>
 
-#include "extraction/normalized.h"
 #include "ocr/line_recognizer.h"
+#include "text/normalized.h"
 
 namespace leggipdf {
 
-std::string recognizedText(std::vector<Observation> observations) {
+std::string textInReadingOrder(std::vector<Observation> observations) {
     sortInReadingOrder(std::span<Observation>(observations),
                        [](const Observation& observation) -> const Box& { return observation.boundingBox; });
     std::string joined;
