@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <exception>
+#include <new>
 
 #include "app/extract_file.h"
 #include "model/extraction_failure.h"
@@ -41,10 +41,12 @@ int run(const std::vector<std::string>& arguments) {
         return 0;
     } catch (const ExtractionFailure& failure) {
         return failed(failure.description());
-    } catch (const std::exception& error) {
-        return failed(error.what());
+    } catch (const std::bad_alloc&) {
+        return failed(ExtractionFailure::outOfMemory().description());
     } catch (...) {
-        return failed("errore inatteso");
+        // A library's own text (in English, its wording free to change) would
+        // break the promise that stderr holds one of the texts above.
+        return failed(ExtractionFailure::unexpected().description());
     }
 }
 

@@ -18,6 +18,10 @@ std::string textFor(ExtractionFailure::Kind kind, std::int64_t pageNumber, const
             return "PDF non leggibile";
         case ExtractionFailure::Kind::outputFailed:
             return "scrittura del risultato non riuscita";
+        case ExtractionFailure::Kind::outOfMemory:
+            return "memoria insufficiente";
+        case ExtractionFailure::Kind::unexpected:
+            return "errore inatteso";
     }
     return {};
 }
@@ -43,5 +47,9 @@ ExtractionFailure ExtractionFailure::invalidArguments() { return {Kind::invalidA
 ExtractionFailure ExtractionFailure::unreadablePDF() { return {Kind::unreadablePDF, 0, {}}; }
 
 ExtractionFailure ExtractionFailure::outputFailed() { return {Kind::outputFailed, 0, {}}; }
+
+ExtractionFailure ExtractionFailure::outOfMemory() { return {Kind::outOfMemory, 0, {}}; }
+
+ExtractionFailure ExtractionFailure::unexpected() { return {Kind::unexpected, 0, {}}; }
 
 }  // namespace leggipdf

@@ -10,7 +10,15 @@ namespace leggipdf {
 /// caught only by the entry, which prints `description()` and exits with 1.
 class ExtractionFailure : public std::exception {
 public:
-    enum class Kind { renderingFailed, recognitionFailed, invalidArguments, unreadablePDF, outputFailed };
+    enum class Kind {
+        renderingFailed,
+        recognitionFailed,
+        invalidArguments,
+        unreadablePDF,
+        outputFailed,
+        outOfMemory,
+        unexpected
+    };
 
     static ExtractionFailure renderingFailed(std::int64_t pageNumber);
     static ExtractionFailure recognitionFailed(std::int64_t pageNumber, std::string detail);
@@ -18,6 +26,10 @@ public:
     static ExtractionFailure unreadablePDF();
     /// Writing the result document failed (full disk, closed descriptor).
     static ExtractionFailure outputFailed();
+    /// An allocation failed where no page-specific text applies.
+    static ExtractionFailure outOfMemory();
+    /// Anything else that is not one of ours: its own text is not shown.
+    static ExtractionFailure unexpected();
 
     Kind kind() const { return kind_; }
     std::int64_t pageNumber() const { return pageNumber_; }

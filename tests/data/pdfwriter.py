@@ -2,10 +2,14 @@
 
 Pages hold either a text layer drawn with a standard 14 font (WinAnsiEncoding),
 an image that fills the page (a "scan", no text operators at all), or nothing.
+A TrueType file can also be embedded under an extra font name (see `embedded`),
+so that a page rendered into a scan looks the same on every machine instead of
+depending on which face fontconfig picks for a standard 14 name.
 Output is deterministic: no dates, no random IDs.
 """
 
 import os
+import struct
 import subprocess
 import tempfile
 import zlib
@@ -148,8 +152,90 @@ def _image_object(objs, raster):
     return objs.stream(entries, raster.data, compress=True)
 
 
-def pdf_bytes(pages):
-    """Serialise a list of Page objects into a complete PDF file."""
+def _truetype_tables(data):
+    count = struct.unpack(">H", data[4:6])[0]
+    tables = {}
+    for i in range(count):
+        tag, _, offset, length = struct.unpack(">4sIII", data[12 + 16 * i:28 + 16 * i])
+        tables[tag.decode("latin-1")] = data[offset:offset + length]
+    return tables
+
+
+def _unicode_glyphs(cmap):
+    """Code point -> glyph id from the (3, 1) format 4 subtable of a cmap."""
+    count = struct.unpack(">H", cmap[2:4])[0]
+    for i in range(count):
+        platform, encoding, offset = struct.unpack(">HHI", cmap[4 + 8 * i:12 + 8 * i])
+        if (platform, encoding) == (3, 1) and struct.unpack(">H", cmap[offset:offset + 2])[0] == 4:
+            break
+    else:
+        raise ValueError("no Unicode BMP cmap subtable")
+    segs = struct.unpack(">H", cmap[offset + 6:offset + 8])[0] // 2
+    def array(start):
+        return struct.unpack(f">{segs}H", cmap[start:start + 2 * segs])
+    ends = array(offset + 14)
+    starts = array(offset + 16 + 2 * segs)
+    deltas = array(offset + 16 + 4 * segs)
+    range_base = offset + 16 + 6 * segs
+    ranges = array(range_base)
+    glyphs = {}
+    for seg in range(segs):
+        for code in range(starts[seg], ends[seg] + 1):
+            if code == 0xFFFF:
+                continue
+            if ranges[seg] == 0:
+                glyph = (code + deltas[seg]) & 0xFFFF
+            else:
+                at = range_base + 2 * seg + ranges[seg] + 2 * (code - starts[seg])
+                glyph = struct.unpack(">H", cmap[at:at + 2])[0]
+                glyph = (glyph + deltas[seg]) & 0xFFFF if glyph else 0
+            if glyph:
+                glyphs[code] = glyph
+    return glyphs
+
+
+def _truetype_font(objs, path):
+    """Embed a TrueType file as a simple WinAnsiEncoding font; return its ref."""
+    with open(path, "rb") as handle:
+        data = handle.read()
+    tables = _truetype_tables(data)
+    units = struct.unpack(">H", tables["head"][18:20])[0]
+    bbox = struct.unpack(">4h", tables["head"][36:44])
+    ascent, descent = struct.unpack(">2h", tables["hhea"][4:8])
+    metrics = struct.unpack(">H", tables["hhea"][34:36])[0]
+    advances = struct.unpack(f">{metrics}H", b"".join(
+        tables["hmtx"][4 * i:4 * i + 2] for i in range(metrics)))
+    glyphs = _unicode_glyphs(tables["cmap"])
+    def scaled(value):
+        return round(value * 1000 / units)
+    widths = []
+    for code in range(32, 256):
+        try:
+            char = bytes([code]).decode("cp1252")
+        except UnicodeDecodeError:
+            widths.append(0)
+            continue
+        glyph = glyphs.get(ord(char), 0)
+        widths.append(scaled(advances[min(glyph, metrics - 1)]))
+    name = os.path.splitext(os.path.basename(path))[0].replace(" ", "")
+    file_ref = objs.stream(f"/Length1 {len(data)}", data, compress=True)
+    descriptor = objs.add(
+        f"<< /Type /FontDescriptor /FontName /{name} /Flags 32 "
+        f"/FontBBox [{' '.join(str(scaled(v)) for v in bbox)}] /ItalicAngle 0 "
+        f"/Ascent {scaled(ascent)} /Descent {scaled(descent)} "
+        f"/CapHeight {scaled(ascent)} /StemV 80 /FontFile2 {file_ref} 0 R >>")
+    return objs.add(
+        f"<< /Type /Font /Subtype /TrueType /BaseFont /{name} /FirstChar 32 "
+        f"/LastChar 255 /Widths [{' '.join(map(str, widths))}] "
+        f"/Encoding /WinAnsiEncoding /FontDescriptor {descriptor} 0 R >>")
+
+
+def pdf_bytes(pages, embedded=None):
+    """Serialise a list of Page objects into a complete PDF file.
+
+    `embedded` maps extra font names (say "F9") to TrueType files to embed
+    next to the standard 14 fonts, for text layers that use those names.
+    """
     objs = _Objects()
     catalog, tree = objs.reserve(), objs.reserve()
     objs.put(catalog, f"<< /Type /Catalog /Pages {tree} 0 R >>")
@@ -158,6 +244,8 @@ def pdf_bytes(pages):
         fonts = " ".join(
             f"/{name} {objs.add(f'<< /Type /Font /Subtype /Type1 /BaseFont /{base} /Encoding /WinAnsiEncoding >>')} 0 R"
             for name, base in FONTS.items())
+        for name, path in (embedded or {}).items():
+            fonts += f" /{name} {_truetype_font(objs, path)} 0 R"
     kids = []
     for page in pages:
         entries = (f"/Type /Page /Parent {tree} 0 R /MediaBox [0 0 "
@@ -182,18 +270,18 @@ def pdf_bytes(pages):
     return objs.serialise(catalog)
 
 
-def write_pdf(path, pages):
-    data = pdf_bytes(pages)
+def write_pdf(path, pages, embedded=None):
+    data = pdf_bytes(pages, embedded)
     with open(path, "wb") as handle:
         handle.write(data)
     return data
 
 
-def scan_pages(text_pages, dpi=300, mono=True):
+def scan_pages(text_pages, dpi=300, mono=True, embedded=None):
     """Render text-layer pages to images and return image-only pages."""
     with tempfile.TemporaryDirectory() as tmp:
         source = os.path.join(tmp, "source.pdf")
-        write_pdf(source, text_pages)
+        write_pdf(source, text_pages, embedded)
         rasters = rasterise(source, dpi, mono)
     return [Page(src.width, src.height, image=raster)
             for src, raster in zip(text_pages, rasters)]

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "reference.h"
@@ -78,6 +79,25 @@ TEST(Ocr, PagesWithNothingToReadLeaveGaps) {
     }
 }
 
+// A module from another build beside the binary is refused before it is called.
+TEST(Ocr, StaleModuleIsRefusedWithTheReason) {
+    std::filesystem::create_directories(::testing::TempDir() + "/stale");
+    const auto folder = std::filesystem::canonical(::testing::TempDir() + "/stale"), binary = folder / "leggipdf";
+    std::filesystem::copy_file(LEGGIPDF_BINARY, binary, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(folder / "leggipdf-ocr.so");
+    std::filesystem::create_symlink("/usr/lib/x86_64-linux-gnu/libz.so.1", folder / "leggipdf-ocr.so");
+    const auto run = runTool({testData("scan-english.pdf")}, std::chrono::seconds(60), testing::Stdout::captured,
+                             binary.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("OCR della pagina 1 non riuscito: the OCR module " + (folder / "leggipdf-ocr.so").string() +
+                                " has version none, expected ",
+                            0),
+              0u)
+        << run.err;
+    std::filesystem::remove_all(folder);
+}
+
 // A page too large for any bitmap, and a 9,000 pt page (506 Mpx, under the
 // cap) run with 1 GB of address space, where Poppler cannot get its bitmap.
 TEST(Ocr, PageWithoutABitmapFailsCleanly) {
@@ -92,7 +112,7 @@ TEST(Ocr, PageWithoutABitmapFailsCleanly) {
     cases.push_back({"-c", "ulimit -v 1000000; exec \"$0\" \"$1\"", LEGGIPDF_BINARY, path});
 #endif
     for (const auto& arguments : cases) {
-        const auto run = runTool(arguments, std::chrono::seconds(60), testing::Stdout::pipe,
+        const auto run = runTool(arguments, std::chrono::seconds(60), testing::Stdout::captured,
                                  arguments.size() == 1 ? LEGGIPDF_BINARY : "/bin/sh");
         EXPECT_EQ(run.status, 1) << arguments.back();
         EXPECT_EQ(run.out, "") << arguments.back();

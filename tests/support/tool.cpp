@@ -1,95 +1,56 @@
 #include "tool.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-extern char** environ;
-
 namespace leggipdf::testing {
 namespace {
 
-struct Pipe {
-    int ends[2] = {-1, -1};
-    Pipe() {
-        if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-    }
-    ~Pipe() {
-        closeEnd(0);
-        closeEnd(1);
-    }
-    void closeEnd(int which) {
-        if (ends[which] >= 0) close(ends[which]);
-        ends[which] = -1;
-    }
-};
-
-// Reads both pipes until they close or the deadline passes.
-bool drained(Pipe& out, Pipe& err, std::string& outText, std::string& errText,
-             std::chrono::steady_clock::time_point deadline) {
-    pollfd fds[2] = {{out.ends[0], POLLIN, 0}, {err.ends[0], POLLIN, 0}};
-    std::string* sinks[2] = {&outText, &errText};
-    char buffer[65536];
-    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return false;
-        if (poll(fds, 2, static_cast<int>(left.count())) < 0) continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
-            if (count > 0) sinks[i]->append(buffer, static_cast<std::size_t>(count));
-            if (count <= 0) fds[i].fd = -1;
-        }
-    }
-    return true;
+std::string quoted(const std::string& word) {
+    std::string result = "'";
+    for (char c : word) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
 }
 
 }  // namespace
 
 ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds limit, Stdout stdoutMode,
                 const std::string& program) {
-    std::vector<std::string> command{program};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& argument : command) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    Pipe out, err, broken;
-    broken.closeEnd(0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (stdoutMode == Stdout::pipe) posix_spawn_file_actions_adddup2(&actions, out.ends[1], 1);
-    if (stdoutMode == Stdout::devFull) posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
-    if (stdoutMode == Stdout::closed) posix_spawn_file_actions_addclose(&actions, 1);
-    if (stdoutMode == Stdout::brokenPipe) posix_spawn_file_actions_adddup2(&actions, broken.ends[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err.ends[1], 2);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) throw std::runtime_error("cannot start " + command[0]);
-    out.closeEnd(1);
-    err.closeEnd(1);
+    const std::string base = std::filesystem::temp_directory_path() / ("leggipdf-" + std::to_string(getpid()));
+    const std::string out = base + ".out", err = base + ".err";
+    // The read end closes at once, so every write to the other one fails with EPIPE.
+    int broken[2];
+    if (pipe(broken) != 0) throw std::runtime_error("pipe");
+    close(broken[0]);
+    const std::string redirections[] = {"> " + quoted(out), ">/dev/full", ">&-", ">&" + std::to_string(broken[1])};
+    std::string command = "exec timeout -s KILL " + std::to_string(limit.count()) + " " + quoted(program);
+    for (const auto& argument : arguments) command.append(" ").append(quoted(argument));
+    command.append(" ").append(redirections[static_cast<int>(stdoutMode)]).append(" 2> ").append(quoted(err));
+    const int status = std::system(command.c_str());
+    close(broken[1]);
 
     ToolRun run;
-    run.timedOut = !drained(out, err, run.out, run.err, std::chrono::steady_clock::now() + limit);
-    if (run.timedOut) kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+    run.out = fileText(out);
+    run.err = fileText(err);
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.timedOut = code == 124;  // what timeout(1) returns for a command it had to kill
+    run.status = code < 128 ? code : -1;
+    run.signal = code < 128 ? 0 : code - 128;
     return run;
 }
 
 std::string outputOf(const std::string& program, const std::vector<std::string>& arguments) {
-    const ToolRun run = runTool(arguments, std::chrono::seconds(300), Stdout::pipe, program);
+    const ToolRun run = runTool(arguments, std::chrono::seconds(300), Stdout::captured, program);
     if (run.status != 0) throw std::runtime_error(program + " failed: " + run.err);
     return run.out;
 }

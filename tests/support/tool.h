@@ -14,13 +14,14 @@ struct ToolRun {
     std::string out, err;
 };
 
-/// How the child's standard output is set up.
-enum class Stdout { pipe, devFull, closed, brokenPipe };
+/// Where the child's standard output goes: a file read back, /dev/full, nowhere
+/// (closed), or a pipe whose reader has gone.
+enum class Stdout { captured, devFull, closed, brokenPipe };
 
 /// Runs `program` (by default the leggipdf binary) with `arguments` after its
 /// name, killing it after `limit`.
 ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds limit = std::chrono::seconds(120),
-                Stdout stdoutMode = Stdout::pipe, const std::string& program = LEGGIPDF_BINARY);
+                Stdout stdoutMode = Stdout::captured, const std::string& program = LEGGIPDF_BINARY);
 
 /// Runs `program`, expecting status 0; returns its stdout.
 std::string outputOf(const std::string& program, const std::vector<std::string>& arguments);
