@@ -1,8 +1,9 @@
 #!/bin/sh
 # Set-up, then every test: the release build with the full suite (the shared
 # corpus included), the unit and end-to-end tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer (leaks fail), and a short
-# run of each fuzzer. Warnings are errors here.
+# AddressSanitizer and UndefinedBehaviorSanitizer (leaks fail), the Debian
+# package, the many-files recipe, and a short run of each fuzzer. Warnings
+# are errors here.
 set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -18,4 +19,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEGGIPDF_SANITIZE=O
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
+scripts/many_files_test.sh build
+scripts/package_test.sh
 scripts/fuzz.sh 60
