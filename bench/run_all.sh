@@ -1,49 +1,122 @@
 #!/usr/bin/env bash
-# Every benchmark in one go: builds the project in Release with the benchmark
-# harnesses into build-bench/, runs the text-layer and start-up comparison
-# with pdftotext (text_layer.sh), the OCR comparison with pdftoppm + tesseract
-# and the memory flatness (ocr.sh), and the reading-order Google Benchmark,
-# then prints one markdown table headed by the machine it ran on and writes it
-# to bench/RESULTS.md. Takes several minutes on 2 cores; run nothing else
-# heavy meanwhile.
+# Every benchmark in one go: builds a Release tree with the Google Benchmark of
+# the reading-order sort into build-bench/, then compares leggipdf with
+#   - pdftotext on a text layer: the 1,151-page C++ Annotations (Debian's
+#     c++-annotations-pdf), the same less its pages without text (which
+#     leggipdf reads by OCR), and the 3-page tests/data/text-three-pages.pdf,
+#     where start-up dominates;
+#   - pdftoppm -r 180 then tesseract -l Latin per page, one thread, on the two
+#     dense scans of tests/data/scan-two-pages.pdf; and its own peak memory on
+#     20 such pages (the two, ten times over, put together by qpdf);
+# runs the sort benchmark and bench/ocr_quality.py, and prints one Markdown
+# table headed by the machine, also written to bench/RESULTS.md.
+# Wall times are hyperfine's medians (warm-up runs first, the two commands
+# in the same session); peak memory is the largest `/usr/bin/time -f %M` of
+# a few runs, which for the shell running the pipeline is that of its largest
+# single command. About 10 minutes on 2 cores; run nothing else meanwhile.
 #
-#   bench/run_all.sh
+#   bench/run_all.sh        (LEGGIPDF=path/to/leggipdf to measure another build)
+#   LARGE_RUNS=11 SMALL_RUNS=41 OCR_RUNS=3 MEMORY_RUNS=3   runs per command
 set -euo pipefail
 
-bench_dir=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$bench_dir")
-build=$root/build-bench
+bench=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$bench")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$root"
+rows=$work/rows.md
+py=/usr/bin/python3
+large=/usr/share/doc/c++-annotations/cplusplus.pdf
+[ -f "$large" ] || { echo "missing $large: run scripts/setup.sh" >&2; exit 1; }
 
-# The harnesses are built only when bench/CMakeLists.txt is there.
-harnesses=OFF
-[ -f bench/CMakeLists.txt ] && harnesses=ON
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLEGGIPDF_BENCHMARKS=$harnesses \
+cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DLEGGIPDF_BENCHMARKS=ON \
     -DLEGGIPDF_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 >/dev/null
-
+cmake --build "$root/build-bench" -j2 >/dev/null
+export LEGGIPDF=${LEGGIPDF:-$root/build-bench/leggipdf}
+leggipdf=$(realpath "$LEGGIPDF")
+tree=$(dirname "$leggipdf")
+# The commit of the tree measured, and whether its sources differ from it.
+commit() {
+    local c
+    c=$(git -C "$1" rev-parse --short HEAD 2>/dev/null) || { echo "(not in a git tree)"; return; }
+    [ -z "$(git -C "$1" status --porcelain --untracked-files=no -- ':/' ':(top,exclude)bench')" ] ||
+        c="$c (with uncommitted changes)"
+    echo "$c"
+}
+commit=$(commit "$tree")
 load_before=$(cut -d' ' -f1 /proc/loadavg)
-export LEGGIPDF=$build/leggipdf
-export BENCH_RESULTS=$work/rows.md
-: >"$BENCH_RESULTS"
 
-echo "== text layer and start-up against pdftotext"
-"$bench_dir/text_layer.sh"
-echo
+# medians HYPERFINE_JSON: the median wall time of each command, in seconds.
+medians() {
+    "$py" -c 'import json, sys; print(*(r["median"] for r in json.load(open(sys.argv[1]))["results"]))' "$1"
+}
+# peak COMMAND...: the highest peak resident size in KiB of MEMORY_RUNS runs.
+peak() {
+    local best=0 i
+    for ((i = 0; i < ${MEMORY_RUNS:-3}; i++)); do
+        /usr/bin/time -o "$work/rss" -f %M "$@" >/dev/null
+        best=$(($(<"$work/rss") > best ? $(<"$work/rss") : best))
+    done
+    echo "$best"
+}
+# row LABEL OURS REFERENCE UNIT WHAT TARGET: one table row; OURS and REFERENCE
+# are seconds (UNIT s or ms) or KiB (UNIT MB); WHAT names the reference.
+row() {
+    awk -v label="$1" -v a="$2" -v b="$3" -v unit="$4" -v what="$5" -v target="$6" 'BEGIN {
+        scale = unit == "ms" ? 1000 : unit == "MB" ? 1 / 1024 : 1
+        f = unit == "s" ? "%.2f" : "%.1f"
+        r = sprintf("%.2f", a / b)
+        printf "| %s | " f " %s | " f " %s (%s) | %sx | ≤ %.2fx | %s |\n", label, a * scale, unit,
+            b * scale, unit, what, r, target, r + 0 <= target ? "yes" : "no"
+    }' | tee -a "$rows"
+}
+pages() { pdfinfo "$1" | awk '/^Pages:/ { print $2 }'; }
+
+# compare_text LABEL PDF RUNS UNIT TARGET: leggipdf against pdftotext, time and memory.
+compare_text() {
+    local label t
+    label="$1, $(pages "$2") pages"
+    hyperfine -N --warmup 2 --runs "$3" --export-json "$work/t.json" "$leggipdf $2" "pdftotext $2 -"
+    read -ra t < <(medians "$work/t.json")
+    row "$label: median wall time" "${t[0]}" "${t[1]}" "$4" pdftotext "$5"
+    row "$label: peak memory" "$(peak "$leggipdf" "$2")" "$(peak pdftotext "$2" -)" MB pdftotext 1.5
+}
+
+echo "== text layer and start-up against pdftotext ($leggipdf, commit $commit)"
+# leggipdf reads a page with an empty text layer by OCR, which pdftotext never
+# does; the copy without such pages times the text layer alone.
+with_text=$(pdftotext "$large" - | awk -v RS='\f' 'NF > 0 { printf "%s%d", sep, NR; sep = "," }')
+blank=$(($(pages "$large") - $(tr ',' '\n' <<<"$with_text" | wc -l)))
+qpdf --empty --pages "$large" "$with_text" -- "$work/text-only.pdf"
+compare_text "Text layer, cplusplus.pdf ($blank blank page(s), read by OCR)" "$large" "${LARGE_RUNS:-11}" s 1.05
+compare_text "Text layer alone, cplusplus.pdf less its blank pages" "$work/text-only.pdf" "${LARGE_RUNS:-11}" s 1.05
+compare_text "Start-up, text-three-pages.pdf" "$root/tests/data/text-three-pages.pdf" "${SMALL_RUNS:-41}" ms 1.2
+
 echo "== OCR against pdftoppm + tesseract"
-"$bench_dir/ocr.sh"
-echo
+two=$root/tests/data/scan-two-pages.pdf
+cat >"$work/pipeline.sh" <<'EOF'
+rm -f "$2"/page-*.ppm
+pdftoppm -r 180 "$1" "$2/page"
+for ppm in "$2"/page-*.ppm; do OMP_THREAD_LIMIT=1 tesseract "$ppm" - -l Latin >/dev/null 2>&1; done
+EOF
+pipeline="bash $work/pipeline.sh $two $work"
+hyperfine -N --warmup 1 --runs "${OCR_RUNS:-3}" --export-json "$work/o.json" "$leggipdf $two" "$pipeline"
+read -ra t < <(medians "$work/o.json")
+row "OCR, 2 dense scanned pages: median wall time" "${t[0]}" "${t[1]}" s "pdftoppm + tesseract" 0.45
+# shellcheck disable=SC2086 # $pipeline is a command line without spaces in its words
+m2=$(peak "$leggipdf" "$two") mp=$(peak $pipeline)
+row "OCR, 2 dense scanned pages: peak memory" "$m2" "$mp" MB "largest command of the pipeline" 0.75
+ten=()
+for _ in {1..10}; do ten+=("$two" 1-z); done
+qpdf --empty --pages "${ten[@]}" -- "$work/twenty.pdf"
+m20=$(MEMORY_RUNS=1 peak "$leggipdf" "$work/twenty.pdf")
+row "OCR memory flatness: peak on 20 pages vs 2" "$m20" "$m2" MB "leggipdf, 2 pages" 1.00
 
-# The reading-order sort: time per element, the sort alone (each entry less
-# the Copy entry of the same n, which times restoring the input).
-sorter=$build/bench/reading_order_bench
-notes=""
-if [ -x "$sorter" ]; then
-    echo "== reading-order sort"
-    "$sorter" --benchmark_format=json >"$work/sort.json" 2>/dev/null
-    python3 - "$work/sort.json" <<'EOF' | tee -a "$BENCH_RESULTS"
+echo "== reading-order sort"
+# Time per element of the sort alone: each entry less the Copy entry of the
+# same n, which times restoring the input. The n log n check is made on the
+# comparisons, which are exact; times also carry cache effects and noise.
+"$root/build-bench/bench/reading_order_bench" --benchmark_format=json >"$work/sort.json" 2>/dev/null
+"$py" - "$work/sort.json" <<'EOF' | tee -a "$rows"
 import json, sys
 
 scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
@@ -53,45 +126,46 @@ for b in json.load(open(sys.argv[1]))["benchmarks"]:
     times[name, int(n)] = b["real_time"] * scale[b["time_unit"]]
     comparisons[name, int(n)] = b.get("comparisons_per_item", 0.0)
 sizes = (100, 1000, 10000)
-labels = {"SortRandomBoxes": "random boxes", "SortPageScrambled": "page of lines, shuffled",
-          "SortPageEngineOrder": "page of lines, engine's order"}
-for name, label in labels.items():
-    per = [(times[name, n] - times["Copy", n]) / n for n in sizes]
+for name, label in {"SortRandomBoxes": "random boxes", "SortPageScrambled": "page of lines, shuffled",
+                    "SortPageEngineOrder": "page of lines, engine's order"}.items():
+    per = " / ".join(f"{(times[name, n] - times['Copy', n]) / n:.1f}" for n in sizes)
     counted = " / ".join(f"{comparisons[name, n]:.1f}" for n in sizes)
-    # Comparisons are exact; time per element also carries cache effects and
-    # this machine's noise, so the n log n check is made on comparisons.
     growth = comparisons[name, sizes[-1]] / max(comparisons[name, sizes[0]], 1e-9)
-    print(f"| Reading-order sort, {label}: ns per element at n = 100 / 1,000 / 10,000 "
-          f"| {' / '.join(f'{t:.1f}' for t in per)} "
+    print(f"| Reading-order sort, {label}: ns per element at n = 100 / 1,000 / 10,000 | {per} "
           f"| comparisons per element {counted} (log n grows 2.00x from 100 to 10,000) "
           f"| {growth:.2f}x | ≤ 2.00x | {'yes' if growth <= 2.0 else 'no'} |")
 EOF
-else
-    notes="The reading-order sort was not run: $sorter was not built."
-    echo "$notes"
-fi
+
+echo "== OCR quality on real pages"
+"$bench/ocr_quality.py" --row "$rows" | tee "$work/quality.md"
 
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
 ram=$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
 # shellcheck source=/dev/null
-os=$(. /etc/os-release && echo "$PRETTY_NAME")
-poppler=$(pdftotext -v 2>&1 | awk 'NR == 1 { print $3 }')
-tess=$(tesseract --version 2>&1 | awk 'NR == 1 { print $2 }')
+os=$(. /etc/os-release && echo "$PRETTY_NAME ($(cat /etc/debian_version))")
 {
     echo "## Benchmark results"
     echo
-    echo "Machine: $cpu, $(nproc) cores, $ram RAM; Linux $(uname -r); $os ($(cat /etc/debian_version));" \
-        "Poppler $poppler, Tesseract $tess. Run on $(date -u '+%Y-%m-%d %H:%M UTC') by \`bench/run_all.sh\`" \
+    echo "Machine: $cpu, $(nproc) cores, $ram RAM; Linux $(uname -r); $os; Poppler" \
+        "$(pdftotext -v 2>&1 | awk 'NR == 1 { print $3 }'), Tesseract $(tesseract --version 2>&1 |
+            awk 'NR == 1 { print $2 }'), $(hyperfine --version). Run on $(date -u '+%Y-%m-%d %H:%M UTC')" \
         "(1-minute load average $load_before as the runs began, $load_after as they ended)."
     echo
     echo "| benchmark | leggipdf | reference | ratio | target | met? |"
     echo "| --- | --- | --- | --- | --- | --- |"
-    cat "$BENCH_RESULTS"
-    if [ -n "$notes" ]; then
-        echo
-        echo "$notes"
+    cat "$rows"
+    echo
+    if [ "$(commit "$root")" = "$commit" ]; then
+        echo "Every row was measured on commit $commit with \`bench/run_all.sh\`."
+    else
+        echo "Measured with \`bench/run_all.sh\` on commit $commit (leggipdf, $leggipdf)" \
+            "and commit $(commit "$root") (the reading-order sort)."
     fi
-} >"$bench_dir/RESULTS.md"
+    echo
+    echo "### OCR quality per page (\`bench/ocr_quality.py\`)"
+    echo
+    cat "$work/quality.md"
+} >"$bench/RESULTS.md"
 echo
-cat "$bench_dir/RESULTS.md"
+cat "$bench/RESULTS.md"

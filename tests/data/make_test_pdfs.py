@@ -209,12 +209,6 @@ def make_dense_scans():
     second = dense_lines(ENGLISH + MORE_ENGLISH, 0, "Page 2 of 2")
     write_pdf(out("scan-two-pages.pdf"),
               scan_pages([dense_page(first), dense_page(second)]))
-    twenty = []
-    for n in range(1, 21):
-        pool = ITALIAN + MORE_ITALIAN if n % 2 else ENGLISH + MORE_ENGLISH
-        heading = f"Pagina {n} di 20" if n % 2 else f"Page {n} of 20"
-        twenty.append(dense_page(dense_lines(pool, n // 2, heading)))
-    write_pdf(out("scan-twenty-pages.pdf"), scan_pages(twenty))
 
 
 def main():

@@ -55,6 +55,17 @@ std::string outputOf(const std::string& program, const std::vector<std::string>&
     return run.out;
 }
 
+std::string writtenPdf(const std::string& name, const std::string& content, int side) {
+    const std::string path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path, std::ios::binary)
+        << "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+        << "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 " << side << " " << side << "]/Contents 4 0 R"
+        << "/Resources<</Font<</F1<</Type/Font/Subtype/Type1/BaseFont/Helvetica>>>>>>>>endobj\n"
+        << "4 0 obj<</Length " << content.size() << ">>stream\n"
+        << content << "\nendstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
+    return path;
+}
+
 std::string testData(const std::string& name) { return std::string(LEGGIPDF_TEST_DATA) + "/" + name; }
 std::string corpusDirectory() { return std::string(LEGGIPDF_CORPUS); }
 std::string corpusPdf(const std::string& name) { return corpusDirectory() + "/pdf/" + name; }

@@ -26,6 +26,10 @@ ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds 
 /// Runs `program`, expecting status 0; returns its stdout.
 std::string outputOf(const std::string& program, const std::vector<std::string>& arguments);
 
+/// Writes a one-page PDF of `side` x `side` points whose content stream is
+/// `content` (Helvetica as /F1) under the temporary folder; returns its path.
+std::string writtenPdf(const std::string& name, const std::string& content, int side);
+
 std::string testData(const std::string& name);   // path under tests/data
 std::string corpusPdf(const std::string& name);  // path under the shared corpus
 std::string corpusDirectory();

@@ -27,6 +27,7 @@ TEST(BitmapSize, TruncatesTurnsAndRefusesWhatCannotBeMade) {
         {-inf, 10, false, std::nullopt},
         {4e18, 10, false, std::nullopt},
         {500'000, 1, false, std::nullopt},
+        {1, 500'000, false, std::nullopt},
         {9'300, 9'300, false, std::nullopt},
     };
     for (const auto& c : cases) {

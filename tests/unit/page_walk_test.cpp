@@ -23,13 +23,6 @@ TEST(PageWalk, TakesLayersRecognisesEmptyOnesAndLeavesGaps) {
     EXPECT_EQ(document.maxLivePages, 1);
 }
 
-TEST(PageWalk, TextLayersAloneLeaveUsedOCRFalse) {
-    FakeDocument document({FakePageContent{"uno"}, std::nullopt});
-    FakeRecognizer recognizer;
-    EXPECT_EQ(extract(document, recognizer), (ExtractionResult{{{1, "uno"}}, false}));
-    EXPECT_TRUE(recognizer.seen.empty());
-}
-
 TEST(PageWalk, StopsAtTheFirstFailureWithItsPageNumber) {
     const struct {
         std::vector<std::optional<FakePageContent>> pages;

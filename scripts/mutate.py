@@ -1,0 +1,482 @@
+#!/usr/bin/env python3
+"""Mutation testing for leggipdf: breaks the code one line at a time and
+checks that the test suite notices.
+
+Usage:
+    scripts/mutate.py [--tree DIR] [--only ID[,ID...]] [--list] [--keep]
+                      [--jobs N] [--timeout SECONDS] [--exclude REGEX]
+
+The tree under test (default: the repository that holds this script) is never
+modified: it is copied, without its build*/ folders and .git, into a
+temporary folder, configured there once with
+    cmake -DCMAKE_BUILD_TYPE=Release -DLEGGIPDF_CORPUS_TESTS=OFF
+built once and tested once unmutated (the run stops if that is not green).
+Then, for each mutant, the one file under src/ (searched recursively) that
+contains the mutant's snippet exactly once is edited, the copy is rebuilt
+with `cmake --build -j N`, the tests are run fail-fast, and the file is put
+back (and touched, so the next build recompiles it).
+
+Outcomes: killed (built, some test failed or timed out), survived (built,
+every test passed), invalid (did not build), not found / ambiguous (the
+snippet is in no file, or in more than one place, under src/).
+
+The tests are every test that ctest knows in that build; the corpus and
+large-document tests are left out by LEGGIPDF_CORPUS_TESTS=OFF and nothing
+else is excluded unless --exclude passes a ctest -E regex. The integration
+tests read the shared corpus at <source>/../shared/corpus, so a `shared`
+folder found beside the tree (or beside this repository) is linked beside
+the copy. To fail fast, the tests run in two ctest calls with
+--stop-on-failure: first those that took under 3 s in the unmutated run,
+then the rest. Each test gets --timeout SECONDS (tests that set their own
+TIMEOUT property keep it), and each ctest call is stopped after four times
+its unmutated duration plus SECONDS; a stopped call counts as killed.
+
+Prints a Markdown table and "killed K of N valid"; exits 1 if a valid
+mutant survived, 2 if the unmutated tree does not build or pass.
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import xml.etree.ElementTree as ElementTree
+from pathlib import Path
+
+# (id, description, exact snippet, replacement). Each snippet is one line of
+# a function body (or a constant) and must occur exactly once under src/.
+MUTANTS = [
+    # Reading-order comparator.
+    ("order-tolerance-inclusive", "centres exactly the tolerance apart count as two lines",
+     "if (apart > kLineTolerance ||", "if (apart >= kLineTolerance ||"),
+    ("order-tolerance-value", "line tolerance 0.015 -> 0.02",
+     "kLineTolerance = 0.015;", "kLineTolerance = 0.02;"),
+    ("order-vertical-direction", "lower line read first",
+     "return centreA > centreB;", "return centreA < centreB;"),
+    ("order-left-edge-side", "rightmost box first on a line",
+     "return a.x + std::min(a.width, 0.0) < b.x + std::min(b.width, 0.0);",
+     "return a.x + std::min(a.width, 0.0) > b.x + std::min(b.width, 0.0);"),
+    ("order-half-height-dropped", "same-line test ignores the line height",
+     "|| apart > halfLineHeight(a, b))", "|| false)"),
+    ("order-half-height-smaller", "half the smaller box's height instead of the taller",
+     "return std::max(a.height, b.height) / 2;", "return std::min(a.height, b.height) / 2;"),
+    ("order-negative-height", "a negative height no longer leaves the decision to the tolerance",
+     "if (!(a.height >= 0) || !(b.height >= 0)) return std::numeric_limits<double>::infinity();",
+     "if (!(a.height >= 0) || !(b.height >= 0)) return 0.0;"),
+    # Reading-order sort.
+    ("sort-small-threshold", "64 items sorted by plain insertion",
+     "if (n < 64) {", "if (n <= 64) {"),
+    ("sort-descending-nonstrict", "ties continue a descending run",
+     "const bool descending = precedes_(items_[start + 1], items_[start]);",
+     "const bool descending = !precedes_(items_[start], items_[start + 1]);"),
+    ("sort-merge-direction", "merge direction chosen the other way round",
+     "if (mid - lo < hi - mid) {", "if (mid - lo > hi - mid) {"),
+    ("sort-merge-direction-tie", "equal runs merged forward",
+     "if (mid - lo < hi - mid) {", "if (mid - lo <= hi - mid) {"),
+    ("sort-forward-tie", "forward merge takes the right element on a tie",
+     "if (precedes_(items_[right], scratch_[left])) {", "if (!precedes_(scratch_[left], items_[right])) {"),
+    ("sort-backward-tie", "backward merge takes the left element on a tie",
+     "if (precedes_(scratch_[right - 1], items_[left - 1])) {",
+     "if (!precedes_(items_[left - 1], scratch_[right - 1])) {"),
+    ("sort-collapse-three", "collapse: x <= y + z becomes x < y + z",
+     "const bool threeBroken = top >= 2 && x <= y + z;", "const bool threeBroken = top >= 2 && x < y + z;"),
+    ("sort-collapse-four", "collapse: w <= x + y becomes w < x + y",
+     "const bool fourBroken = top >= 3 && runs_[top - 3].length() <= x + y;",
+     "const bool fourBroken = top >= 3 && runs_[top - 3].length() < x + y;"),
+    ("sort-collapse-three-dropped", "collapse: the three-run rule never fires",
+     "const bool threeBroken = top >= 2 && x <= y + z;", "const bool threeBroken = top >= 2 && x <= y + z && false;"),
+    ("sort-collapse-four-dropped", "collapse: the four-run rule never fires",
+     "const bool fourBroken = top >= 3 && runs_[top - 3].length() <= x + y;",
+     "const bool fourBroken = top >= 3 && runs_[top - 3].length() <= x + y && false;"),
+    ("sort-collapse-choice", "collapse merges the lower pair on x == z",
+     "mergeAt(x < z ? top - 2 : top - 1);", "mergeAt(x <= z ? top - 2 : top - 1);"),
+    ("sort-collapse-two", "collapse: y <= z becomes y < z",
+     "} else if (y <= z) {", "} else if (y < z) {"),
+    ("sort-final-merges", "final merges from the bottom of the stack",
+     "while (runs_.size() > 1) mergeAt(runs_.size() - 2);", "while (runs_.size() > 1) mergeAt(0);"),
+    ("sort-minrun-round", "minimum run length not rounded up",
+     "(shiftedOut != 0 ? 1 : 0)", "(shiftedOut != 0 ? 0 : 0)"),
+    ("sort-minrun-bits", "minimum run length shifted into 16..31",
+     "kBits = 6;", "kBits = 5;"),
+    # Page walk.
+    ("walk-page-number", "page numbers from 0",
+     "const std::int64_t pageNumber = index + 1;", "const std::int64_t pageNumber = index;"),
+    ("walk-no-fallback", "pages without text are never recognised",
+     "if (text.empty()) {", "if (text.empty() && pageCount < 0) {"),
+    ("walk-used-ocr", "usedOCR never set",
+     "result.usedOCR = true;", "result.usedOCR = false;"),
+    ("walk-missing-page-stops", "a missing page ends the walk",
+     "if (!page) continue;", "if (!page) break;"),
+    ("walk-page-kept-on-failure", "the page is not released when its recognition fails",
+     "const std::unique_ptr<Page> page = document.page(index);",
+     "std::unique_ptr<Page> page = document.page(index); struct Keep { std::unique_ptr<Page>& p; "
+     "~Keep() { if (std::uncaught_exceptions() > 0) (void)p.release(); } } keep{page};"),
+    ("walk-empty-pages-kept", "pages without text get an entry",
+     "if (!text.empty()) result.pages.push_back(", "if (true) result.pages.push_back("),
+    ("walk-rendering-page-number", "rendering failure names the next page",
+     "throw ExtractionFailure::renderingFailed(pageNumber);", "throw ExtractionFailure::renderingFailed(pageNumber + 1);"),
+    ("walk-recognition-detail", "recognition failure loses the engine's detail",
+     "throw ExtractionFailure::recognitionFailed(pageNumber, error.what());",
+     "throw ExtractionFailure::recognitionFailed(pageNumber, \"\");"),
+    # Normalisation.
+    ("norm-nbsp", "NBSP no longer a separator",
+     "byte(1) == 0xA0 ? 2 : 0;", "byte(1) == 0xA1 ? 2 : 0;"),
+    ("norm-u3000", "U+3000 no longer a separator",
+     "if (b0 == 0xE3) return byte(1) == 0x80 && byte(2) == 0x80 ? 3 : 0;",
+     "if (b0 == 0xE3) return byte(1) == 0x80 && byte(2) == 0x81 ? 3 : 0;"),
+    ("norm-u2028", "U+2028 no longer a separator",
+     "|| b2 == 0xA8 ||", "|| b2 == 0xAA ||"),
+    ("norm-control-range", "U+000D no longer a separator",
+     "(b0 >= 0x09 && b0 <= 0x0D)", "(b0 >= 0x09 && b0 < 0x0D)"),
+    ("norm-leading-space", "a leading separator leaves a space",
+     "pendingSpace = !result.empty();", "pendingSpace = true;"),
+    # Bitmap size and rendering.
+    ("size-width-from-height", "bitmap width computed from the page height",
+     "pixelsFor(widthPoints", "pixelsFor(heightPoints"),
+    ("size-rotation-swap", "quarter-turned pages not swapped, the others are",
+     "if (quarterTurned) std::swap(size.width, size.height);",
+     "if (!quarterTurned) std::swap(size.width, size.height);"),
+    ("size-minimum-one", "a side under one pixel gives 0",
+     "return pixels < 1 ? 1 : pixels;", "return pixels < 0 ? 1 : pixels;"),
+    ("size-pixel-cap", "pixel cap 2^29 -> 2^30",
+     "kMaxBitmapPixels = std::int64_t{1} << 29;", "kMaxBitmapPixels = std::int64_t{1} << 30;"),
+    ("size-side-cap", "height not checked against the side cap",
+     "size.height > kMaxBitmapSide ||", "size.height > kMaxBitmapPixels ||"),
+    ("render-scale", "render scale 2.5 -> 2.0 px/pt",
+     "kRenderScale = 2.5;", "kRenderScale = 2.0;"),
+    ("render-dpi", "render dpi 180 -> 144",
+     "kRenderDotsPerInch = 180.0;", "kRenderDotsPerInch = 144.0;"),
+    ("render-quarter-turn", "upside-down pages taken for quarter-turned, landscape ones not",
+     "return orientation == poppler::page::landscape ||", "return orientation == poppler::page::upside_down ||"),
+    ("render-room-probe", "room for the bitmap never checked",
+     "return probe != nullptr;", "return probe != nullptr || size.width > 0;"),
+    ("render-crop-sign", "crop offset from the left taken with the wrong sign",
+     "const double fromLeft = crop.left() - media.left();",
+     "const double fromLeft = media.left() - crop.left();"),
+    ("render-crop-top", "crop offset from the top taken from the other edge",
+     "const double fromTop = media.bottom() - crop.bottom();",
+     "const double fromTop = crop.top() - media.top();"),
+    ("canvas-stride", "canvas copy steps source rows by width, not stride",
+     "drawn.pixels + y * drawn.bytesPerRow + fromX;", "drawn.pixels + y * drawn.width + fromX;"),
+    ("canvas-white", "canvas filled with 0xFE instead of white",
+     "std::memset(canvas, 0xFF,", "std::memset(canvas, 0xFE,"),
+    ("canvas-ink-test", "pure white counts as ink",
+     "return pixel != 0xFF;", "return pixel != 0xFE;"),
+    ("canvas-ink-last-row", "the last row is never looked at for ink",
+     "for (std::int64_t y = 0; y < image.height; ++y) {", "for (std::int64_t y = 0; y < image.height - 1; ++y) {"),
+    # Failure texts, one letter each.
+    ("fail-text-rendering", "rendering failure text",
+     "\"rendering della pagina \"", "\"rendering dela pagina \""),
+    ("fail-text-recognition", "recognition failure text",
+     "\"OCR della pagina \"", "\"OCT della pagina \""),
+    ("fail-text-arguments", "invalid arguments text",
+     "\"percorso PDF mancante\"", "\"percorso PDF mancanti\""),
+    ("fail-text-unreadable", "unreadable PDF text",
+     "\"PDF non leggibile\"", "\"PDF non leggibili\""),
+    ("fail-text-output", "failed output text",
+     "\"scrittura del risultato non riuscita\"", "\"scrittura del risultato non riuscito\""),
+    ("fail-text-memory", "out-of-memory text",
+     "\"memoria insufficiente\"", "\"memoria insufficienti\""),
+    ("fail-text-unexpected", "unexpected failure text",
+     "\"errore inatteso\"", "\"errore inattesa\""),
+    # Opening the document.
+    ("doc-locked", "locked documents accepted",
+     "if (!document || document->is_locked())", "if (!document)"),
+    ("doc-physical-layout", "text layer in physical layout",
+     "poppler::page::non_raw_non_physical_layout", "poppler::page::physical_layout"),
+    # JSON form.
+    ("json-member-order", "\"text\" before \"page\"",
+     "object[\"page\"] = page.page;", "object[\"text\"] = page.text; object[\"page\"] = page.page;"),
+    ("json-error-handler", "invalid UTF-8 dropped instead of replaced",
+     "Json::error_handler_t::replace", "Json::error_handler_t::ignore"),
+    ("json-ascii", "non-ASCII text escaped",
+     "dump(-1, ' ', false,", "dump(-1, ' ', true,"),
+    # The entry.
+    ("run-eintr", "EINTR ends the write",
+     "if (count < 0 && errno == EINTR) continue;", "if (count < 0 && errno == EAGAIN) continue;"),
+    ("run-short-write", "a short write is taken as complete",
+     "done += static_cast<std::size_t>(count);", "done = bytes.size();"),
+    ("run-write-unchecked", "a failed write of the result is ignored",
+     "throw ExtractionFailure::outputFailed();", "(void)0;"),
+    ("run-argument-count", "extra arguments accepted",
+     "if (arguments.size() != 2) throw", "if (arguments.size() < 2) throw"),
+    ("run-final-newline", "result ends with a space, not a line feed",
+     "document.push_back('\\n');", "document.push_back(' ');"),
+    # Recognition.
+    ("lazy-engine-every-page", "the engine is made for every page",
+     "if (!engine_) {", "if (true) {"),
+    ("lazy-blank-loads-engine", "a page without ink still goes to the engine",
+     "if (!hasInk(image)) return {};", "if (!hasInk(image) && false) return {};"),
+    ("loader-version-ignored", "an OCR module of another version is accepted",
+     "std::strcmp(*tag, kOcrModuleVersion) == 0) return;", "(std::strcmp(*tag, kOcrModuleVersion) == 0 || true)) return;"),
+    ("join-separator", "recognised lines joined without a separator",
+     "if (!first) joined.push_back('\\n');", "if (!first) joined.push_back('\\0');"),
+    ("tess-y-no-flip", "box y not flipped to a lower-left origin",
+     "1.0 - bottom / height", "bottom / height"),
+    ("tess-y-edge", "box y taken from the line's top edge instead of its bottom",
+     "1.0 - bottom / height", "1.0 - top / height"),
+]
+
+FAST_TEST_SECONDS = 3.0
+
+
+def log(message):
+    print(message, file=sys.stderr, flush=True)
+
+
+def run_command(command, cwd=None, timeout=None):
+    """Runs command in its own process group; returns (code, output, timed_out)."""
+    process = subprocess.Popen(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                               text=True, errors="replace", start_new_session=True)
+    try:
+        output, _ = process.communicate(timeout=timeout)
+        return process.returncode, output, False
+    except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGKILL)
+        output, _ = process.communicate()
+        return -1, output, True
+
+
+def source_files(root):
+    return sorted(path for path in (root / "src").rglob("*") if path.is_file())
+
+
+def locate(root, snippet):
+    """(status, path): status is found, not found or ambiguous."""
+    hits = []
+    for path in source_files(root):
+        count = path.read_text(encoding="utf-8", errors="surrogateescape").count(snippet)
+        hits.extend([path] * count)
+    if not hits:
+        return "not found", None
+    if len(hits) > 1:
+        return "ambiguous", sorted(set(hits))
+    return "found", hits[0]
+
+
+def copy_tree(tree, destination):
+    def ignored(directory, names):
+        top = Path(directory).resolve() == tree
+        return [name for name in names if name == ".git" or (top and name.startswith("build"))]
+
+    shutil.copytree(tree, destination, symlinks=True, ignore=ignored)
+
+
+def touch_newer(path, previous_mtime_ns):
+    stamp = max(time.time_ns(), previous_mtime_ns + 1_000_000)
+    os.utime(path, ns=(stamp, stamp))
+
+
+class Tests:
+    """The ctest suite of one build, run in stages, fastest first."""
+
+    def __init__(self, build, jobs, timeout, exclude, every_failure=False):
+        self.every_failure = every_failure
+        self.build = build
+        self.jobs = jobs
+        self.timeout = timeout
+        self.exclude = exclude
+        self.stages = []  # (names, unmutated seconds)
+
+    def ctest(self, extra, limit):
+        command = ["ctest", "--test-dir", str(self.build), "--output-on-failure", "-j", str(self.jobs),
+                   "--timeout", str(self.timeout)] + extra
+        if not self.every_failure:
+            command.append("--stop-on-failure")
+        if self.exclude:
+            command += ["-E", self.exclude]
+        return run_command(command, timeout=limit)
+
+    def baseline(self):
+        """Runs everything once; returns (ok, output) and plans the stages."""
+        junit = self.build / "mutate-baseline.xml"
+        started = time.monotonic()
+        code, output, _ = self.ctest(["--output-junit", str(junit)], None)
+        elapsed = time.monotonic() - started
+        if code != 0:
+            return False, output
+        times = {}
+        for case in ElementTree.parse(junit).getroot().iter("testcase"):
+            times[case.get("name")] = float(case.get("time") or 0.0)
+        if not times:
+            return False, output + "\nno test ran"
+        fast = sorted(name for name, seconds in times.items() if seconds < FAST_TEST_SECONDS)
+        slow = sorted(name for name, seconds in times.items() if seconds >= FAST_TEST_SECONDS)
+        parallel = max(elapsed / max(sum(times.values()), 1e-9), 1.0 / self.jobs)
+        for names in (fast, slow):
+            if names:
+                self.stages.append((names, sum(times[n] for n in names) * parallel))
+        self.baseline_seconds = elapsed
+        return True, output
+
+    def run(self):
+        """(passed, detail) for the current build, stopping at the first failure."""
+        if self.every_failure:
+            details = [detail for passed, detail in map(self.run_stage, self.stages) if not passed]
+            return not details, ", ".join(details)
+        for stage in self.stages:
+            passed, detail = self.run_stage(stage)
+            if not passed:
+                return passed, detail
+        return True, ""
+
+    def run_stage(self, stage):
+        """(passed, detail) for one stage of tests."""
+        names, seconds = stage
+        pattern = "^(" + "|".join(re.sub(r"([^A-Za-z0-9_])", r"\\\1", n) for n in names) + ")$"
+        code, output, timed_out = self.ctest(["-R", pattern], 4 * seconds + self.timeout)
+        if timed_out:
+            return False, "timeout"
+        if code != 0:
+            failed = re.findall(r"^\s*\d+\s*-\s*(\S+)\s*\((.*?)\)\s*$", output.split("tests FAILED:")[-1],
+                                re.MULTILINE)
+            shown = failed if self.every_failure else failed[:2]
+            return False, ", ".join(f"{name} ({why})" for name, why in shown) or "ctest failed"
+        return True, ""
+
+
+def shared_folder(tree):
+    repository = Path(__file__).resolve().parent.parent
+    for candidate in (tree.parent / "shared", repository.parent / "shared"):
+        if candidate.is_dir():
+            return candidate
+    return None
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--tree", type=Path, default=Path(__file__).resolve().parent.parent,
+                        help="the tree to test (default: the repository holding this script)")
+    parser.add_argument("--only", help="comma-separated mutant ids to run")
+    parser.add_argument("--list", action="store_true", help="print the mutants and where each is found, then stop")
+    parser.add_argument("--jobs", type=int, default=2, help="build and test parallelism (default 2)")
+    parser.add_argument("--timeout", type=int, default=180, help="per-test timeout in seconds (default 180)")
+    parser.add_argument("--exclude", help="ctest -E regex of tests to leave out")
+    parser.add_argument("--keep", action="store_true", help="keep the temporary copy")
+    parser.add_argument("--every-failure", action="store_true",
+                        help="run every test on each mutant and list all that fail (slower; shows which tests "
+                             "are the only ones to kill a mutant)")
+    return parser.parse_args()
+
+
+def selected_mutants(only):
+    ids = [m[0] for m in MUTANTS]
+    if len(set(ids)) != len(ids):
+        raise SystemExit("duplicate mutant ids")
+    if not only:
+        return MUTANTS
+    wanted = [i.strip() for i in only.split(",") if i.strip()]
+    unknown = [i for i in wanted if i not in ids]
+    if unknown:
+        raise SystemExit("unknown mutant ids: " + ", ".join(unknown))
+    return [m for m in MUTANTS if m[0] in wanted]
+
+
+def cell(text):
+    return str(text).replace("|", "\\|").replace("\n", " ")
+
+
+def main():
+    arguments = parse_arguments()
+    tree = arguments.tree.resolve()
+    mutants = selected_mutants(arguments.only)
+    if not (tree / "CMakeLists.txt").is_file() or not (tree / "src").is_dir():
+        raise SystemExit(f"{tree} is not a leggipdf tree")
+
+    if arguments.list:
+        print("| id | description | file |")
+        print("| --- | --- | --- |")
+        for mutant_id, description, snippet, _ in mutants:
+            status, where = locate(tree, snippet)
+            place = where.relative_to(tree) if status == "found" else status
+            print(f"| {mutant_id} | {cell(description)} | {place} |")
+        return 0
+
+    started = time.monotonic()
+    workspace = Path(tempfile.mkdtemp(prefix="leggipdf-mutate-"))
+    try:
+        copy = workspace / "leggipdf"
+        build = copy / "build"
+        copy_tree(tree, copy)
+        shared = shared_folder(tree)
+        if shared:
+            (workspace / "shared").symlink_to(shared)
+        log(f"copy of {tree} in {copy}" + (f", shared corpus from {shared}" if shared else ", no shared corpus"))
+
+        code, output, _ = run_command(["cmake", "-S", str(copy), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
+                                       "-DLEGGIPDF_CORPUS_TESTS=OFF"])
+        if code != 0:
+            print(output)
+            log("configuration failed")
+            return 2
+        code, output, _ = run_command(["cmake", "--build", str(build), "-j", str(arguments.jobs)])
+        if code != 0:
+            print(output[-5000:])
+            log("the unmutated tree does not build")
+            return 2
+        log(f"built in {time.monotonic() - started:.0f} s; running the unmutated tests")
+        tests = Tests(build, arguments.jobs, arguments.timeout, arguments.exclude, arguments.every_failure)
+        ok, output = tests.baseline()
+        if not ok:
+            print(output[-5000:])
+            log("the unmutated tree is not green")
+            return 2
+        log(f"unmutated tests green in {tests.baseline_seconds:.0f} s; stages: "
+            + ", ".join(f"{len(names)} tests ~{seconds:.0f} s" for names, seconds in tests.stages))
+
+        rows = []
+        for number, (mutant_id, description, snippet, replacement) in enumerate(mutants, 1):
+            mutant_started = time.monotonic()
+            status, where = locate(copy, snippet)
+            if status != "found":
+                detail = ", ".join(str(p.relative_to(copy)) for p in where) if where else ""
+                rows.append((mutant_id, description, "-", status, detail, 0.0))
+                log(f"[{number}/{len(mutants)}] {mutant_id}: {status}")
+                continue
+            relative = where.relative_to(copy)
+            original = where.read_bytes()
+            original_mtime = where.stat().st_mtime_ns
+            try:
+                text = original.decode("utf-8", errors="surrogateescape")
+                where.write_bytes(text.replace(snippet, replacement, 1).encode("utf-8", errors="surrogateescape"))
+                touch_newer(where, original_mtime)
+                code, output, timed_out = run_command(["cmake", "--build", str(build), "-j", str(arguments.jobs)],
+                                                      timeout=3600)
+                if code != 0 or timed_out:
+                    errors = [line.strip() for line in output.splitlines() if "error" in line.lower()]
+                    outcome, detail = "invalid", (errors[0] if errors else "build failed")[:160]
+                else:
+                    passed, detail = tests.run()
+                    outcome = "survived" if passed else "killed"
+            finally:
+                where.write_bytes(original)
+                touch_newer(where, where.stat().st_mtime_ns)
+            seconds = time.monotonic() - mutant_started
+            rows.append((mutant_id, description, str(relative), outcome, detail, seconds))
+            log(f"[{number}/{len(mutants)}] {mutant_id}: {outcome} in {seconds:.0f} s {detail}")
+
+        print("| id | description | file | outcome | detail | seconds |")
+        print("| --- | --- | --- | --- | --- | --- |")
+        for mutant_id, description, relative, outcome, detail, seconds in rows:
+            print(f"| {mutant_id} | {cell(description)} | {relative} | {outcome} | {cell(detail)} | {seconds:.0f} |")
+        valid = [row for row in rows if row[3] in ("killed", "survived")]
+        killed = sum(1 for row in valid if row[3] == "killed")
+        print()
+        print(f"killed {killed} of {len(valid)} valid "
+              f"({len(rows) - len(valid)} invalid, not found or ambiguous; "
+              f"{time.monotonic() - started:.0f} s in all)")
+        return 1 if killed < len(valid) else 0
+    finally:
+        if arguments.keep:
+            log(f"kept {workspace}")
+        else:
+            shutil.rmtree(workspace, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,81 @@
+// The built binary on text layers, bad input and exhausted memory: exact
+// stdout bytes, stderr bytes and exit status.
+#include <gtest/gtest.h>
+
+#include "tool.h"
+
+namespace leggipdf {
+namespace {
+
+using testing::testData;
+
+const std::string kThreePages =
+    R"({"pages":[{"page":1,"text":"Perché la città è già più bella? Perché il caffè è più buono e la gente è già )"
+    R"(sveglia. Così finisce la prima pagina: università, virtù, però."},{"page":2,"text":"Il \"codice\" )"
+    R"(C:\\dati\\file ha spazi Tre spazi, poi colonne qui sotto. Parentesi (tonde) e barra \\ rovesciata. Nome )"
+    R"(Valore Nota"},{"page":3,"text":"This is the third page, written in English. It has several lines of plain )"
+    R"(text. The quick brown fox jumps over the lazy dog."}],"usedOCR":false})"
+    "\n";
+
+// Runs with 1 GB of address space: enough for any ordinary page.
+std::vector<std::string> limited(const std::string& path) {
+    return {"/bin/sh", "-c", "ulimit -v 1000000; exec \"$0\" \"$1\"", LEGGIPDF_BINARY, path};
+}
+
+TEST(Outcomes, EachHasItsExactBytes) {
+    const std::string missing = "percorso PDF mancante\n", unreadable = "PDF non leggibile\n";
+    const std::string tooLarge = "rendering della pagina 1 non riuscito\n";
+    std::string nested;  // graphics states nested three million deep
+    for (int i = 0; i < 3'000'000; ++i) nested += "q ";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string out, err;
+    } cases[] = {
+        {{testData("text-three-pages.pdf")}, kThreePages, ""},
+        {{testData("owner-password-only.pdf")}, kThreePages, ""},
+        {{testData("zero-pages.pdf")}, "{\"pages\":[],\"usedOCR\":false}\n", ""},
+        {{testData("two-column.pdf")},
+         "{\"pages\":[{\"page\":1,\"text\":\"Colonna sinistra uno Colonna sinistra due Colonna sinistra tre Colonna "
+         "sinistra quattro Colonna destra uno Colonna destra due Colonna destra tre Colonna destra "
+         "quattro\"}],\"usedOCR\":false}\n",
+         ""},
+        {{}, "", missing},
+        {{testData("text-three-pages.pdf"), testData("zero-pages.pdf")}, "", missing},
+        {{""}, "", unreadable},
+        {{testData("")}, "", unreadable},  // a directory
+        {{testData("not-pdf.txt")}, "", unreadable},
+        {{testData("garbage-after-header.pdf")}, "", unreadable},
+        {{testData("locked-user-password.pdf")}, "", unreadable},
+        {{"-h"}, "", unreadable},
+        {{testData("huge-mediabox.pdf")}, "", tooLarge},
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizer needs more address space than the limit leaves
+        // A 9,000 pt page (506 Mpx, under the cap) whose bitmap Poppler cannot get.
+        {limited(testing::writtenPdf("9000pt.pdf", "0 0 0 RG 10 w 100 100 m 8000 8000 l S", 9000)), "", tooLarge},
+        {limited(testing::writtenPdf("nested.pdf", nested + "BT /F1 12 Tf 72 700 Td (ciao) Tj ET", 612)), "",
+         "memoria insufficiente\n"},
+#endif
+    };
+    for (const auto& c : cases) {
+        const bool viaShell = !c.arguments.empty() && c.arguments[0] == "/bin/sh";
+        const std::string label = c.arguments.empty() ? "(none)" : c.arguments.back();
+        const auto run = viaShell ? testing::runTool({c.arguments.begin() + 1, c.arguments.end()},
+                                                     std::chrono::seconds(60), testing::Stdout::captured, "/bin/sh")
+                                  : testing::runTool(c.arguments);
+        EXPECT_EQ(run.status, c.err.empty() ? 0 : 1) << label;
+        EXPECT_EQ(run.out, c.out) << label;
+        EXPECT_EQ(run.err, c.err) << label;
+    }
+}
+
+TEST(Outcomes, FailedWriteOfTheResultIsReported) {
+    // A full disk, a closed descriptor, and a reader that has gone away
+    // (EPIPE rather than a silent death by SIGPIPE).
+    for (auto mode : {testing::Stdout::devFull, testing::Stdout::closed, testing::Stdout::brokenPipe}) {
+        const auto run = testing::runTool({testData("text-three-pages.pdf")}, std::chrono::seconds(60), mode);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "scrittura del risultato non riuscita\n");
+    }
+}
+
+}  // namespace
+}  // namespace leggipdf
