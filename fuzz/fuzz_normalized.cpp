@@ -7,7 +7,7 @@
 
 #include "fuzz_check.h"
 #include "model/json_form.h"
-#include "reference.h"
+#include "support.h"
 #include "text/normalized.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

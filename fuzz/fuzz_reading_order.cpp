@@ -25,8 +25,8 @@ bool precedes(const Item& a, const Item& b) { return leggipdf::precedesInReading
 
 double coordinate(FuzzedDataProvider& input) {
     using Limits = std::numeric_limits<double>;
-    constexpr double kSpecial[] = {Limits::quiet_NaN(), Limits::infinity(), -Limits::infinity(), 1e300, -1e300,
-                                   Limits::denorm_min(), -0.0, 0.015};
+    constexpr double kSpecial[] = {
+        Limits::quiet_NaN(), Limits::infinity(), -Limits::infinity(), 1e300, -1e300, Limits::denorm_min(), -0.0, 0.015};
     const std::uint8_t byte = input.ConsumeIntegral<std::uint8_t>();
     // Steps of 1/200 put several neighbours within the line tolerance.
     return byte < 0xF8 ? byte / 200.0 : kSpecial[byte - 0xF8];
@@ -45,7 +45,8 @@ std::vector<Item> itemsFrom(FuzzedDataProvider& input, int mode) {
         if (mode == 0) box = freeBox(input);
         if (mode == 1) box = palette[input.ConsumeIntegral<std::uint8_t>() % palette.size()];
         // Centres 0.02 apart or equal, no height: "same line" is an equivalence.
-        if (mode == 2) box = {input.ConsumeIntegral<std::uint8_t>() / 256.0, input.ConsumeIntegralInRange(0, 40) * 0.02};
+        if (mode == 2)
+            box = {input.ConsumeIntegral<std::uint8_t>() / 256.0, input.ConsumeIntegralInRange(0, 40) * 0.02};
         items.push_back({box, items.size()});
     }
     return items;

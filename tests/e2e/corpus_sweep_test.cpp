@@ -9,8 +9,7 @@
 #include <set>
 #include <sstream>
 
-#include "reference.h"
-#include "tool.h"
+#include "support.h"
 
 namespace leggipdf {
 namespace {

@@ -4,8 +4,7 @@
 
 #include <filesystem>
 
-#include "reference.h"
-#include "tool.h"
+#include "support.h"
 
 namespace leggipdf {
 namespace {

@@ -2,7 +2,7 @@
 // stdout bytes, stderr bytes and exit status.
 #include <gtest/gtest.h>
 
-#include "tool.h"
+#include "support.h"
 
 namespace leggipdf {
 namespace {

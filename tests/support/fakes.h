@@ -3,7 +3,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,11 +12,11 @@
 
 namespace leggipdf::testing {
 
-/// A fake page: its text layer, and an id carried in its image's width that
-/// tells the recogniser what to answer; id -1 makes the rendering fail.
+/// A fake page: its text layer, and the id its image carries (as its width)
+/// to tell the recogniser what to answer; id -1 makes the rendering fail.
 struct FakePageContent {
     std::string textLayer;
-    int imageId = 0;
+    std::int64_t imageId = 0;
 };
 
 /// A document of the given pages (nullopt: no page at that index) that
@@ -51,15 +50,15 @@ private:
     std::vector<std::optional<FakePageContent>> pages_;
 };
 
-/// Answers with the text registered for an image id; throws for ids in `failing`.
+/// Answers with the text given for an image id; throws for the id `failing`.
 struct FakeRecognizer final : TextRecognizer {
     std::map<std::int64_t, std::string> texts;
-    std::set<std::int64_t> failing;
+    std::int64_t failing = -2;
     std::vector<std::int64_t> seen;
 
     std::string recognizedText(const PageImage& image) override {
         seen.push_back(image.width);
-        if (failing.count(image.width)) throw std::runtime_error("engine error " + std::to_string(image.width));
+        if (image.width == failing) throw std::runtime_error("engine error " + std::to_string(image.width));
         return texts[image.width];
     }
 };

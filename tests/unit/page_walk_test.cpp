@@ -36,7 +36,7 @@ TEST(PageWalk, StopsAtTheFirstFailureWithItsPageNumber) {
     for (const auto& c : cases) {
         FakeDocument document(c.pages);
         FakeRecognizer recognizer;
-        recognizer.failing = {3};
+        recognizer.failing = 3;
         try {
             extract(document, recognizer);
             ADD_FAILURE() << "no failure: " << c.expected;

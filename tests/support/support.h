@@ -2,7 +2,10 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "model/extraction_result.h"
 
 namespace leggipdf::testing {
 
@@ -14,8 +17,8 @@ struct ToolRun {
     std::string out, err;
 };
 
-/// Where the child's standard output goes: a file read back, /dev/full, nowhere
-/// (closed), or a pipe whose reader has gone.
+/// Where the child's standard output goes: a file read back, /dev/full,
+/// nowhere (closed), or a pipe whose reader has gone.
 enum class Stdout { captured, devFull, closed, brokenPipe };
 
 /// Runs `program` (by default the leggipdf binary) with `arguments` after its
@@ -34,5 +37,15 @@ std::string testData(const std::string& name);   // path under tests/data
 std::string corpusPdf(const std::string& name);  // path under the shared corpus
 std::string corpusDirectory();
 std::string fileText(const std::string& path);
+
+/// The result form read back with nlohmann::json; throws on anything else.
+ExtractionResult decoded(std::string_view json);
+
+/// The tests' own reduction to one line: words split at every Unicode space
+/// separator and line break, joined by single spaces.
+std::string oneLine(std::string_view text);
+
+/// Edit distance of `text` from `reference` over the reference's length.
+double characterErrorRate(const std::string& text, const std::string& reference);
 
 }  // namespace leggipdf::testing
