@@ -17,7 +17,8 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEGGIPDF_SANITIZE=ON -DLEGGIPDF_CORPUS_TESTS=OFF \
     $strict >/dev/null
 cmake --build build-asan -j"$jobs"
-ctest --test-dir build-asan --output-on-failure -j"$jobs"
+rm -f build-asan/sanitizer.*
+ctest --test-dir build-asan --output-on-failure -j"$jobs" || { cat build-asan/sanitizer.* 2>/dev/null; exit 1; }
 
 scripts/many_files_test.sh build
 scripts/package_test.sh

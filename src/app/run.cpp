@@ -1,5 +1,7 @@
 #include "app/run.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,11 +14,18 @@
 namespace leggipdf {
 namespace {
 
-// Writes every byte, resuming after signals and short writes.
+// Writes every byte, resuming after signals and short writes. A descriptor
+// that a parent made non-blocking says EAGAIN while its reader is slow: that
+// is a wait, not a failure.
 bool writtenFully(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd writable{fd, POLLOUT, 0};
+            (void)poll(&writable, 1, -1);
+            continue;
+        }
         if (count < 0 && errno == EINTR) continue;
         if (count <= 0) return false;
         done += static_cast<std::size_t>(count);
@@ -24,15 +33,38 @@ bool writtenFully(int fd, const std::string& bytes) {
     return true;
 }
 
-int failed(const std::string& text) {
-    // Nothing more can be reported if stderr itself is gone; the status says it.
-    (void)writtenFully(STDERR_FILENO, text + "\n");
-    return 1;
-}
+// Poppler and fontconfig write some warnings straight to descriptor 2, past
+// any callback. While the run lasts, descriptor 2 points at /dev/null and our
+// own failure text goes to a private duplicate of the real stderr.
+class QuietStderr {
+public:
+    QuietStderr() : real_(fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3)) {
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (real_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+        if (null >= 0) close(null);
+    }
+    ~QuietStderr() {
+        if (real_ < 0) return;
+        dup2(real_, STDERR_FILENO);
+        close(real_);
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+    int failed(const std::string& text) const {
+        // Nothing more can be reported if stderr itself is gone; the status says it.
+        (void)writtenFully(real_, text + "\n");
+        return 1;
+    }
+
+private:
+    int real_;
+};
 
 }  // namespace
 
 int run(const std::vector<std::string>& arguments) {
+    const QuietStderr stderrForUs;
     try {
         if (arguments.size() != 2) throw ExtractionFailure::invalidArguments();
         std::string document = encoded(extract(arguments[1]));
@@ -40,13 +72,13 @@ int run(const std::vector<std::string>& arguments) {
         if (!writtenFully(STDOUT_FILENO, document)) throw ExtractionFailure::outputFailed();
         return 0;
     } catch (const ExtractionFailure& failure) {
-        return failed(failure.description());
+        return stderrForUs.failed(failure.description());
     } catch (const std::bad_alloc&) {
-        return failed(ExtractionFailure::outOfMemory().description());
+        return stderrForUs.failed(ExtractionFailure::outOfMemory().description());
     } catch (...) {
         // A library's own text (in English, its wording free to change) would
         // break the promise that stderr holds one of the texts above.
-        return failed(ExtractionFailure::unexpected().description());
+        return stderrForUs.failed(ExtractionFailure::unexpected().description());
     }
 }
 
