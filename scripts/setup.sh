@@ -7,7 +7,7 @@ PACKAGES="g++ cmake make pkg-config libpoppler-cpp-dev nlohmann-json3-dev libtes
 tesseract-ocr-script-latn googletest libgtest-dev poppler-utils libbenchmark-dev time \
 clang libclang-rt-14-dev qpdf hyperfine img2pdf tesseract-ocr c++-annotations-pdf \
 mandoc lintian parallel file dpkg-dev jq \
-bzip2-doc nettle-dev libtasn1-doc valgrind"
+bzip2-doc nettle-dev libtasn1-doc valgrind fonts-urw-base35 poppler-data"
 
 missing=""
 for package in $PACKAGES; do

@@ -30,7 +30,8 @@ std::pair<std::int64_t, std::int64_t> inkedRows(const PageImage& image) {
 }
 
 // Where the ink lies pins the y flip, the rotation and the crop offsets; the
-// rows were read off `pdftoppm -r 180` of the same pages.
+// rows were read off `pdftoppm -r 180` of the same pages, give or take the
+// few rows by which one set of standard fonts differs from another.
 TEST(PopplerRendering, SizedFromTheMediaBoxDrawnUprightOverWhite) {
     const struct {
         std::string path;
@@ -49,8 +50,8 @@ TEST(PopplerRendering, SizedFromTheMediaBoxDrawnUprightOverWhite) {
         EXPECT_EQ(image->width, c.width) << c.path;
         EXPECT_EQ(image->height, c.height) << c.path;
         const auto [first, last] = inkedRows(*image);
-        EXPECT_LE(std::abs(first - c.firstInk), 2) << c.path << ": first inked row " << first;
-        EXPECT_LE(std::abs(last - c.lastInk), 2) << c.path << ": last inked row " << last;
+        EXPECT_LE(std::abs(first - c.firstInk), 6) << c.path << ": first inked row " << first;
+        EXPECT_LE(std::abs(last - c.lastInk), 6) << c.path << ": last inked row " << last;
     }
     EXPECT_FALSE(rendered(data("huge-mediabox.pdf")));
 }
