@@ -20,7 +20,7 @@ const std::string kThreePages =
 const std::string kTool = LEGGIPDF_BINARY;
 
 // Runs with 1 GB of address space: enough for any ordinary page.
-std::vector<std::string> limited(const std::string& path) {
+[[maybe_unused]] std::vector<std::string> limited(const std::string& path) {
     return {"/bin/sh", "-c", "ulimit -v 1000000; exec \"$0\" \"$1\"", kTool, path};
 }
 
