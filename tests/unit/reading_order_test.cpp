@@ -77,11 +77,6 @@ TEST(PrecedesInReading, DecidesByLineThenLeftEdge) {
     }
 }
 
-TEST(MinimumRunLength, ShiftsIntoRangeAndRoundsUp) {
-    const std::size_t cases[][2] = {{63, 63}, {64, 32}, {65, 33}, {100, 50}, {127, 64}, {128, 32}, {1000, 63}};
-    for (const auto& [n, m] : cases) EXPECT_EQ(minimumRunLength(n), m) << n;
-}
-
 TEST(SortInReadingOrder, IntransitiveChainFollowsInputOrder) {
     const std::string z60(60, 'z');
     const std::pair<std::string, std::string> cases[] = {
