@@ -12,6 +12,13 @@ namespace {
 
 void ignoreDiagnostic(const std::string&, void*) {}
 
+// Poppler opens a document whose encryption it cannot undo (an unknown crypt
+// filter method, say) and then reads its encrypted bytes as if plain: the run
+// would succeed with no text. The only sign is a diagnostic while it opens.
+void noteSecurityHandlerTrouble(const std::string& message, void* seen) {
+    if (message.find("security handler") != std::string::npos) *static_cast<bool*>(seen) = true;
+}
+
 class PopplerPage final : public Page {
 public:
     explicit PopplerPage(std::unique_ptr<poppler::page> page) : page_(std::move(page)) {}
@@ -50,11 +57,13 @@ private:
 }  // namespace
 
 std::unique_ptr<Document> openedPopplerDocument(const std::string& path) {
-    poppler::set_debug_error_function(ignoreDiagnostic, nullptr);
+    bool unsupportedEncryption = false;
+    poppler::set_debug_error_function(noteSecurityHandlerTrouble, &unsupportedEncryption);
     std::unique_ptr<poppler::document> document(poppler::document::load_from_file(path));
+    poppler::set_debug_error_function(ignoreDiagnostic, nullptr);
     // A locked document opens, but every page would read as empty and the run
     // would report success with no text.
-    if (!document || document->is_locked()) throw ExtractionFailure::unreadablePDF();
+    if (!document || document->is_locked() || unsupportedEncryption) throw ExtractionFailure::unreadablePDF();
     return std::make_unique<PopplerDocument>(std::move(document));
 }
 

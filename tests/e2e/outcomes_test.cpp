@@ -2,6 +2,8 @@
 // stdout bytes, stderr bytes and exit status.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "support.h"
 
 namespace leggipdf {
@@ -22,6 +24,17 @@ const std::string kTool = LEGGIPDF_BINARY;
 // Runs with 1 GB of address space: enough for any ordinary page.
 [[maybe_unused]] std::vector<std::string> limited(const std::string& path) {
     return {"/bin/sh", "-c", "ulimit -v 1000000; exec \"$0\" \"$1\"", kTool, path};
+}
+
+// AES-encrypted, its crypt filter naming a method nobody knows.
+std::string unknownCryptFilter() {
+    const std::string path = ::testing::TempDir() + "unknown-crypt-filter.pdf";
+    testing::outputOf("/usr/bin/qpdf",
+                      {"--encrypt", "", "owner", "128", "--use-aes=y", "--", testData("text-three-pages.pdf"), path});
+    std::string bytes = testing::fileText(path);
+    bytes.replace(bytes.find("/AESV2"), 6, "/XYZV2");
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
 }
 
 TEST(Outcomes, EachHasItsExactBytes) {
@@ -48,6 +61,7 @@ TEST(Outcomes, EachHasItsExactBytes) {
         {{kTool, testData("not-pdf.txt")}, "", unreadable},
         {{kTool, testData("garbage-after-header.pdf")}, "", unreadable},
         {{kTool, testData("locked-user-password.pdf")}, "", unreadable},
+        {{kTool, unknownCryptFilter()}, "", unreadable},
         {{kTool, "-h"}, "", unreadable},
         {{kTool, testData("huge-mediabox.pdf")}, "", tooLarge},
         // Library chatter on a page drawn without a font configuration stays off stderr.
