@@ -119,10 +119,13 @@ MUTANTS = [
     ("walk-empty-pages-kept", "pages without text get an entry",
      "if (!text.empty()) result.pages.push_back(", "if (true) result.pages.push_back("),
     ("walk-rendering-page-number", "rendering failure names the next page",
-     "throw ExtractionFailure::renderingFailed(pageNumber);", "throw ExtractionFailure::renderingFailed(pageNumber + 1);"),
+     "if (!image) throw ExtractionFailure::renderingFailed(pageNumber);",
+     "if (!image) throw ExtractionFailure::renderingFailed(pageNumber + 1);"),
     ("walk-recognition-detail", "recognition failure loses the engine's detail",
-     "throw ExtractionFailure::recognitionFailed(pageNumber, error.what());",
-     "throw ExtractionFailure::recognitionFailed(pageNumber, \"\");"),
+     "return recognizer.recognizedText(*image);\n    } catch (const std::exception& error) {\n"
+     "        throw ExtractionFailure::recognitionFailed(pageNumber, error.what());",
+     "return recognizer.recognizedText(*image);\n    } catch (const std::exception& error) {\n"
+     "        throw ExtractionFailure::recognitionFailed(pageNumber, \"\");"),
     # Normalisation.
     ("norm-nbsp", "NBSP no longer a separator",
      "byte(1) == 0xA0 ? 2 : 0;", "byte(1) == 0xA1 ? 2 : 0;"),
@@ -186,7 +189,7 @@ MUTANTS = [
      "\"errore inatteso\"", "\"errore inattesa\""),
     # Opening the document.
     ("doc-locked", "locked documents accepted",
-     "if (!document || document->is_locked())", "if (!document)"),
+     "if (!document || document->is_locked() || unsupportedEncryption)", "if (!document || unsupportedEncryption)"),
     ("doc-physical-layout", "text layer in physical layout",
      "poppler::page::non_raw_non_physical_layout", "poppler::page::physical_layout"),
     # JSON form.
@@ -209,7 +212,7 @@ MUTANTS = [
      "document.push_back('\\n');", "document.push_back(' ');"),
     # Recognition.
     ("lazy-engine-every-page", "the engine is made for every page",
-     "if (!engine_) {", "if (true) {"),
+     "if (engine_) return;", "if (false) return;"),
     ("lazy-blank-loads-engine", "a page without ink still goes to the engine",
      "if (!hasInk(image)) return {};", "if (!hasInk(image) && false) return {};"),
     ("loader-version-ignored", "an OCR module of another version is accepted",
@@ -220,6 +223,18 @@ MUTANTS = [
      "1.0 - bottom / height", "bottom / height"),
     ("tess-y-edge", "box y taken from the line's top edge instead of its bottom",
      "1.0 - bottom / height", "1.0 - top / height"),
+    # Hostile files and the page time limit.
+    ("write-eagain-fails", "a full non-blocking stdout ends the write",
+     "if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {", "if (false) {"),
+    ("stderr-not-quieted", "library chatter reaches stderr",
+     "if (real_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);", "(void)null;"),
+    ("encryption-trouble-ignored", "a security handler Poppler cannot use goes unnoticed",
+     "*static_cast<bool*>(seen) = true;", "(void)seen;"),
+    ("timeout-zero-accepted", "LEGGIPDF_PAGE_TIMEOUT=0 accepted",
+     "seconds <= 0 ||", "seconds < 0 ||"),
+    ("timeout-phase", "a drawing that runs out of time reported as recognition",
+     "if (message.empty()) throw ExtractionFailure::renderingFailed(pageNumber);",
+     "if (message.empty()) throw ExtractionFailure::recognitionFailed(pageNumber, \"\");"),
 ]
 
 FAST_TEST_SECONDS = 3.0

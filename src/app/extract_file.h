@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "model/extraction_result.h"
@@ -7,9 +8,10 @@
 namespace leggipdf {
 
 /// Opens the PDF at `path` (used as given) with Poppler and extracts it,
-/// loading the OCR module on the first page that needs it. Throws
-/// ExtractionFailure: unreadablePDF when the file cannot be opened or is
-/// locked, and whatever the page walk throws.
-ExtractionResult extract(const std::string& path);
+/// loading the OCR module on the first page that needs it. With a
+/// `pageTimeout`, each page without a text layer is drawn and read in a child
+/// process bounded by it. Throws ExtractionFailure: unreadablePDF when the
+/// file cannot be opened or is locked, and whatever the page walk throws.
+ExtractionResult extract(const std::string& path, std::optional<double> pageTimeout = std::nullopt);
 
 }  // namespace leggipdf

@@ -1,37 +1,19 @@
 #include "app/run.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <new>
 
 #include "app/extract_file.h"
+#include "app/full_write.h"
+#include "app/page_timeout.h"
 #include "model/extraction_failure.h"
 #include "model/json_form.h"
 
 namespace leggipdf {
 namespace {
-
-// Writes every byte, resuming after signals and short writes. A descriptor
-// that a parent made non-blocking says EAGAIN while its reader is slow: that
-// is a wait, not a failure.
-bool writtenFully(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd writable{fd, POLLOUT, 0};
-            (void)poll(&writable, 1, -1);
-            continue;
-        }
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        done += static_cast<std::size_t>(count);
-    }
-    return true;
-}
 
 // Poppler and fontconfig write some warnings straight to descriptor 2, past
 // any callback. While the run lasts, descriptor 2 points at /dev/null and our
@@ -67,7 +49,8 @@ int run(const std::vector<std::string>& arguments) {
     const QuietStderr stderrForUs;
     try {
         if (arguments.size() != 2) throw ExtractionFailure::invalidArguments();
-        std::string document = encoded(extract(arguments[1]));
+        const std::optional<double> timeout = pageTimeout();  // before the document is opened
+        std::string document = encoded(extract(arguments[1], timeout));
         document.push_back('\n');
         if (!writtenFully(STDOUT_FILENO, document)) throw ExtractionFailure::outputFailed();
         return 0;

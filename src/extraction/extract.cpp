@@ -7,13 +7,14 @@
 #include "text/normalized.h"
 
 namespace leggipdf {
-namespace {
 
-std::string recognizedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer) {
+std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer,
+                            const std::function<void()>& drawn) {
     // The image lives only in this scope, so it is released before the next
     // page is fetched, whichever way recognition ends.
     const std::optional<PageImage> image = page.renderedImage();
     if (!image) throw ExtractionFailure::renderingFailed(pageNumber);
+    if (drawn) drawn();
     try {
         return recognizer.recognizedText(*image);
     } catch (const std::exception& error) {
@@ -21,9 +22,7 @@ std::string recognizedPageText(const Page& page, std::int64_t pageNumber, TextRe
     }
 }
 
-}  // namespace
-
-ExtractionResult extract(const Document& document, TextRecognizer& recognizer) {
+ExtractionResult extract(const Document& document, TextRecognizer& recognizer, const ScanReading& readScan) {
     ExtractionResult result;
     const std::int64_t pageCount = document.pageCount();
     for (std::int64_t index = 0; index < pageCount; ++index) {
@@ -32,7 +31,7 @@ ExtractionResult extract(const Document& document, TextRecognizer& recognizer) {
         if (!page) continue;
         std::string text = normalized(page->text());
         if (text.empty()) {
-            text = recognizedPageText(*page, pageNumber, recognizer);
+            text = readScan ? readScan(*page, pageNumber) : scannedPageText(*page, pageNumber, recognizer);
             result.usedOCR = true;
         }
         if (!text.empty()) result.pages.push_back({pageNumber, std::move(text)});

@@ -22,6 +22,8 @@ std::string textFor(ExtractionFailure::Kind kind, std::int64_t pageNumber, const
             return "memoria insufficiente";
         case ExtractionFailure::Kind::unexpected:
             return "errore inatteso";
+        case ExtractionFailure::Kind::invalidSetting:
+            return "valore di " + detail + " non valido";
     }
     return {};
 }
@@ -51,5 +53,9 @@ ExtractionFailure ExtractionFailure::outputFailed() { return {Kind::outputFailed
 ExtractionFailure ExtractionFailure::outOfMemory() { return {Kind::outOfMemory, 0, {}}; }
 
 ExtractionFailure ExtractionFailure::unexpected() { return {Kind::unexpected, 0, {}}; }
+
+ExtractionFailure ExtractionFailure::invalidSetting(std::string name) {
+    return {Kind::invalidSetting, 0, std::move(name)};
+}
 
 }  // namespace leggipdf

@@ -17,7 +17,8 @@ public:
         unreadablePDF,
         outputFailed,
         outOfMemory,
-        unexpected
+        unexpected,
+        invalidSetting
     };
 
     static ExtractionFailure renderingFailed(std::int64_t pageNumber);
@@ -30,9 +31,12 @@ public:
     static ExtractionFailure outOfMemory();
     /// Anything else that is not one of ours: its own text is not shown.
     static ExtractionFailure unexpected();
+    /// The environment variable `name` holds a value the tool does not take.
+    static ExtractionFailure invalidSetting(std::string name);
 
     Kind kind() const { return kind_; }
     std::int64_t pageNumber() const { return pageNumber_; }
+    const std::string& detail() const { return detail_; }
 
     /// The fixed Italian text the user sees, without a trailing line feed.
     const std::string& description() const { return description_; }

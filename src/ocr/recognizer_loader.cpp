@@ -67,18 +67,21 @@ LazyRecognizer::LazyRecognizer(Factory factory) : factory_(factory) {}
 
 LazyRecognizer::~LazyRecognizer() = default;
 
+void LazyRecognizer::prepare() {
+    if (engine_) return;
+    if (factory_) {
+        engine_ = factory_();
+    } else {
+        if (!module_) module_ = std::make_unique<Module>();
+        engine_.reset(module_->created());
+    }
+}
+
 std::string LazyRecognizer::recognizedText(const PageImage& image) {
     // A page drawn all white (a blank verso, say) reads as nothing, so the
     // engine and its model (seconds and hundreds of MB) are not loaded for it.
     if (!hasInk(image)) return {};
-    if (!engine_) {
-        if (factory_) {
-            engine_ = factory_();
-        } else {
-            if (!module_) module_ = std::make_unique<Module>();
-            engine_.reset(module_->created());
-        }
-    }
+    prepare();
     return textInReadingOrder(engine_->recognizedLines(image));
 }
 

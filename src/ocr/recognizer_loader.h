@@ -30,6 +30,7 @@ public:
     ~LazyRecognizer() override;
 
     std::string recognizedText(const PageImage& image) override;
+    void prepare() override;
 
 private:
     struct Module;

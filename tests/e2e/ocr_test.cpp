@@ -39,6 +39,11 @@ TEST(Ocr, ScansAreReadInReadingOrder) {
         cases.push_back({testData(name) + ".pdf", testing::fileText(testData(name) + ".txt"), 0.01});
     for (const auto& c : cases) {
         const ExtractionResult result = resultOf(c.pdf);
+        // Read within a time limit, in a child process, the page comes out the same.
+        const auto bounded = testing::runTool({"LEGGIPDF_PAGE_TIMEOUT=300", LEGGIPDF_BINARY, c.pdf},
+                                              std::chrono::seconds(300), testing::Stdout::captured, "/usr/bin/env");
+        EXPECT_EQ(bounded.err, "") << c.pdf;
+        EXPECT_EQ(testing::decoded(bounded.out), result) << c.pdf;
         ASSERT_EQ(result.pages.size(), 1u) << c.pdf;
         EXPECT_EQ(result.pages[0].page, 1) << c.pdf;
         EXPECT_TRUE(result.usedOCR) << c.pdf;

@@ -62,7 +62,9 @@ std::string writtenPdf(const std::string& name, const std::string& content, int 
     std::ofstream(path, std::ios::binary)
         << "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
         << "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 " << side << " " << side << "]/Contents 4 0 R"
-        << "/Resources<</Font<</F1<</Type/Font/Subtype/Type1/BaseFont/Helvetica>>>>>>>>endobj\n"
+        << "/Resources<</Font<</F1<</Type/Font/Subtype/Type1/BaseFont/Helvetica>>>>"
+        << "/Pattern<</P1<</PatternType 1/PaintType 1/TilingType 1/BBox[0 0 0.001 0.001]/XStep 0.001/YStep 0.001"
+        << "/Resources<<>>/Length 31>>stream\n0 0 0 rg 0 0 0.0005 0.0005 re f\nendstream>>>>>>endobj\n"
         << "4 0 obj<</Length " << content.size() << ">>stream\n"
         << content << "\nendstream endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n";
     return path;

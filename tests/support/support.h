@@ -30,7 +30,9 @@ ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds 
 std::string outputOf(const std::string& program, const std::vector<std::string>& arguments);
 
 /// Writes a one-page PDF of `side` x `side` points whose content stream is
-/// `content` (Helvetica as /F1) under the temporary folder; returns its path.
+/// `content` under the temporary folder; returns its path. Its resources:
+/// Helvetica as /F1, and as /P1 a tiling pattern of 0.001 pt cells that no
+/// renderer finishes drawing.
 std::string writtenPdf(const std::string& name, const std::string& content, int side);
 
 std::string testData(const std::string& name);   // path under tests/data
