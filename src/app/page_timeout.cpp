@@ -65,11 +65,17 @@ bool received(int fd, double seconds, std::string& message) {
 }
 
 std::string outcome(const std::string& message, int status, std::int64_t pageNumber) {
-    const std::string body = message.empty() ? "" : message.substr(message[0] == 'D' ? 1 : 0);
-    if (!body.empty() && body[0] == 'T') return body.substr(1);
-    if (!body.empty() && body[0] == 'R') throw ExtractionFailure::renderingFailed(pageNumber);
-    if (!body.empty() && body[0] == 'O') throw ExtractionFailure::recognitionFailed(pageNumber, body.substr(1));
-    if (!body.empty() && body[0] == 'M') throw std::bad_alloc();
+    const std::string body = message.substr(message.starts_with('D') ? 1 : 0);
+    switch (body.empty() ? '\0' : body[0]) {
+        case 'T':
+            return body.substr(1);
+        case 'R':
+            throw ExtractionFailure::renderingFailed(pageNumber);
+        case 'O':
+            throw ExtractionFailure::recognitionFailed(pageNumber, body.substr(1));
+        case 'M':
+            throw std::bad_alloc();
+    }
     if (WIFSIGNALED(status)) {
         throw ExtractionFailure::recognitionFailed(pageNumber, "the page's reader died by signal " +
                                                                    std::to_string(WTERMSIG(status)) + " (" +
