@@ -1,17 +1,16 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
+#include "app/settings.h"
 #include "model/extraction_result.h"
 
 namespace leggipdf {
 
-/// Opens the PDF at `path` (used as given) with Poppler and extracts it,
-/// loading the OCR module on the first page that needs it. With a
-/// `pageTimeout`, each page without a text layer is drawn and read in a child
-/// process bounded by it. Throws ExtractionFailure: unreadablePDF when the
-/// file cannot be opened or is locked, and whatever the page walk throws.
-ExtractionResult extract(const std::string& path, std::optional<double> pageTimeout = std::nullopt);
+/// Opens the PDF at `path` with Poppler and walks it, reading pages without
+/// a text layer with the OCR module, in worker processes when `settings`
+/// bound each page's time or ask for several at once. Throws what
+/// openedPopplerDocument and extract throw.
+ExtractionResult extract(const std::string& path, const Settings& settings);
 
 }  // namespace leggipdf

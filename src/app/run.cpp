@@ -7,7 +7,7 @@
 
 #include "app/extract_file.h"
 #include "app/full_write.h"
-#include "app/page_timeout.h"
+#include "app/settings.h"
 #include "model/extraction_failure.h"
 #include "model/json_form.h"
 
@@ -48,8 +48,8 @@ int run(const std::vector<std::string>& arguments) {
     const QuietStderr stderrForUs;
     try {
         if (arguments.size() != 2) throw ExtractionFailure::invalidArguments();
-        const std::optional<double> timeout = pageTimeout();  // before the document is opened
-        std::string document = encoded(extract(arguments[1], timeout));
+        const Settings settings = settingsFromEnvironment();  // before the document is opened
+        std::string document = encoded(extract(arguments[1], settings));
         document.push_back('\n');
         if (!writtenFully(STDOUT_FILENO, document)) throw ExtractionFailure::outputFailed();
         return 0;

@@ -22,21 +22,44 @@ std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecog
     }
 }
 
-ExtractionResult extract(const Document& document, TextRecognizer& recognizer, const ScanReading& readScan) {
+void SequentialScanReader::read(std::unique_ptr<Page> page, std::int64_t pageNumber) {
+    texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_);
+}
+
+ExtractionResult extract(const Document& document, ScanReader& scans) {
     ExtractionResult result;
+    std::map<std::int64_t, std::string> layers;
     const std::int64_t pageCount = document.pageCount();
     for (std::int64_t index = 0; index < pageCount; ++index) {
         const std::int64_t pageNumber = index + 1;
-        const std::unique_ptr<Page> page = document.page(index);
-        if (!page) continue;
-        std::string text = normalized(page->text());
-        if (text.empty()) {
-            text = readScan ? readScan(*page, pageNumber) : scannedPageText(*page, pageNumber, recognizer);
-            result.usedOCR = true;
+        std::unique_ptr<Page> page;
+        std::string text;
+        try {
+            page = document.page(index);
+            if (!page) continue;
+            text = normalized(page->text());
+        } catch (...) {
+            // A page handed over earlier may have failed: that failure comes first.
+            scans.texts();
+            throw;
         }
+        if (text.empty()) {
+            scans.read(std::move(page), pageNumber);
+            result.usedOCR = true;
+        } else {
+            layers.emplace(pageNumber, std::move(text));
+        }
+    }
+    layers.merge(scans.texts());
+    for (auto& [pageNumber, text] : layers) {
         if (!text.empty()) result.pages.push_back({pageNumber, std::move(text)});
     }
     return result;
+}
+
+ExtractionResult extract(const Document& document, TextRecognizer& recognizer) {
+    SequentialScanReader scans(recognizer);
+    return extract(document, scans);
 }
 
 }  // namespace leggipdf

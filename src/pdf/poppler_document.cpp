@@ -32,6 +32,7 @@ public:
     }
 
     std::optional<PageImage> renderedImage() const override { return renderedPopplerPage(*page_); }
+    std::int64_t imageBytes() const override { return popplerImageBytes(*page_); }
 
 private:
     std::unique_ptr<poppler::page> page_;

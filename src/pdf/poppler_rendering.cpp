@@ -62,6 +62,11 @@ bool roomToDraw(PixelSize size) {
     return probe != nullptr;
 }
 
+std::optional<PixelSize> drawnSize(const poppler::page& page) {
+    const poppler::rectf media = page.page_rect(poppler::media_box);
+    return bitmapSize(media.width(), media.height(), isQuarterTurned(page));
+}
+
 PageImage adopted(poppler::image drawn) {
     auto owner = std::make_shared<poppler::image>(std::move(drawn));
     PageImage image;
@@ -75,9 +80,13 @@ PageImage adopted(poppler::image drawn) {
 
 }  // namespace
 
+std::int64_t popplerImageBytes(const poppler::page& page) {
+    const std::optional<PixelSize> size = drawnSize(page);
+    return size ? size->width * size->height : 0;
+}
+
 std::optional<PageImage> renderedPopplerPage(const poppler::page& page) {
-    const poppler::rectf media = page.page_rect(poppler::media_box);
-    const std::optional<PixelSize> fits = bitmapSize(media.width(), media.height(), isQuarterTurned(page));
+    const std::optional<PixelSize> fits = drawnSize(page);
     if (!fits || !roomToDraw(*fits)) return std::nullopt;
     const PixelSize size = *fits;
     try {

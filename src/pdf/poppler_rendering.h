@@ -15,4 +15,7 @@ namespace leggipdf {
 /// size beyond the limits, memory that runs out, a drawing that fails.
 std::optional<PageImage> renderedPopplerPage(const poppler::page& page);
 
+/// Bytes of the bitmap renderedPopplerPage would make; 0 when none can be made.
+std::int64_t popplerImageBytes(const poppler::page& page);
+
 }  // namespace leggipdf

@@ -51,6 +51,20 @@ TEST(Ocr, ScansAreReadInReadingOrder) {
     }
 }
 
+// Pages read at once in worker processes come out as read one after another.
+TEST(Ocr, PagesReadInWorkersMatchOneProcess) {
+    const std::string twoPages = testData("scan-two-pages.pdf");
+    const auto alone = testing::runTool({twoPages});
+    for (const char* jobs : {"LEGGIPDF_JOBS=2", "LEGGIPDF_JOBS=auto"}) {
+        const auto run = testing::runTool({jobs, LEGGIPDF_BINARY, twoPages}, std::chrono::seconds(300),
+                                          testing::Stdout::captured, "/usr/bin/env");
+        EXPECT_EQ(run.status, alone.status) << jobs;
+        EXPECT_EQ(run.out, alone.out) << jobs;
+        EXPECT_EQ(run.err, alone.err) << jobs;
+    }
+    EXPECT_EQ(testing::decoded(alone.out).pages.size(), 2u);
+}
+
 // A module from another build beside the binary is refused before it is called.
 TEST(Ocr, StaleModuleIsRefusedWithTheReason) {
     std::filesystem::create_directories(::testing::TempDir() + "stale");

@@ -41,6 +41,7 @@ TEST(Outcomes, EachHasItsExactBytes) {
     const std::string missing = "percorso PDF mancante\n", unreadable = "PDF non leggibile\n";
     const std::string tooLarge = "rendering della pagina 1 non riuscito\n";
     const std::string badTimeout = "valore di LEGGIPDF_PAGE_TIMEOUT non valido\n";
+    const std::string badJobs = "valore di LEGGIPDF_JOBS non valido\n";
     std::string nested;  // graphics states nested three million deep
     for (int i = 0; i < 3'000'000; ++i) nested += "q ";
     const struct {
@@ -68,6 +69,9 @@ TEST(Outcomes, EachHasItsExactBytes) {
         {{"/usr/bin/env", "LEGGIPDF_PAGE_TIMEOUT=abc", kTool, testData("text-three-pages.pdf")}, "", badTimeout},
         {{"/usr/bin/env", "LEGGIPDF_PAGE_TIMEOUT=0", kTool, testData("text-three-pages.pdf")}, "", badTimeout},
         {{"/usr/bin/env", "LEGGIPDF_PAGE_TIMEOUT=2.5", kTool, testData("text-three-pages.pdf")}, kThreePages, ""},
+        {{"/usr/bin/env", "LEGGIPDF_JOBS=0", kTool, testData("text-three-pages.pdf")}, "", badJobs},
+        {{"/usr/bin/env", "LEGGIPDF_JOBS=2x", kTool, testData("text-three-pages.pdf")}, "", badJobs},
+        {{"/usr/bin/env", "LEGGIPDF_JOBS=auto", kTool, testData("text-three-pages.pdf")}, kThreePages, ""},
         // A drawing that never ends, bounded.
         {{"/usr/bin/env", "LEGGIPDF_PAGE_TIMEOUT=1", kTool,
           testing::writtenPdf("endless.pdf", "/Pattern cs /P1 scn 0 0 612 792 re f", 612)},

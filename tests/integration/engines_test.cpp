@@ -70,6 +70,16 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     EXPECT_GT(lines.front().boundingBox.y, lines.back().boundingBox.y);
     EXPECT_NE(lines.front().candidate.value_or("").find("Thames"), std::string::npos);
     EXPECT_TRUE(recognizer.recognizedLines(*rendered(data("blank.pdf"))).empty());
+    // Worker processes read each page with a copy of the engine as it stood
+    // after the pages before: a page must read the same as on a fresh engine.
+    const auto candidates = [](const std::vector<Observation>& read) {
+        std::vector<std::string> texts;
+        for (const auto& line : read) texts.push_back(line.candidate.value_or(""));
+        return texts;
+    };
+    const PageImage italian = *rendered(data("scan-italian.pdf"));
+    EXPECT_EQ(candidates(recognizer.recognizedLines(italian)),
+              candidates(TesseractRecognizer().recognizedLines(italian)));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,7 @@ namespace leggipdf::testing {
 struct FakePageContent {
     std::string textLayer;
     std::int64_t imageId = 0;
+    bool layerRunsOutOfMemory = false;
 };
 
 /// A document of the given pages (nullopt: no page at that index) that
@@ -39,7 +41,10 @@ private:
             owner_.maxLivePages = std::max(owner_.maxLivePages, ++owner_.livePages);
         }
         ~FakePage() override { --owner_.livePages; }
-        std::string text() const override { return content_.textLayer; }
+        std::string text() const override {
+            if (content_.layerRunsOutOfMemory) throw std::bad_alloc();
+            return content_.textLayer;
+        }
         std::optional<PageImage> renderedImage() const override {
             if (content_.imageId < 0) return std::nullopt;
             return PageImage{content_.imageId, 1, 1, nullptr, nullptr};

@@ -1,0 +1,85 @@
+#!/usr/bin/env python3
+"""Wall time and peak memory of a command's whole process tree, for commands
+that fork workers, where /usr/bin/time would see only one process.
+
+    bench/process_tree.py [--runs N] [--interval SECONDS] -- LABEL=COMMAND ...
+
+Each COMMAND is a shell word list run without a shell (environment variables
+set with `env`). The commands are run in turn, round after round (alternating,
+so that drift on the machine touches all alike); while one runs, the
+proportional set size (Pss in /proc/PID/smaps_rollup) of it and of every
+descendant is summed every --interval seconds (default 0.02), and the largest
+sum is its peak. Prints one JSON object: per label, the median wall time in
+seconds, the median peak Pss in KiB, and every run's figures.
+"""
+
+import argparse
+import json
+import os
+import shlex
+import statistics
+import subprocess
+import time
+
+
+def children(pid):
+    found = []
+    try:
+        for task in os.listdir(f"/proc/{pid}/task"):
+            with open(f"/proc/{pid}/task/{task}/children") as listed:
+                found += [int(child) for child in listed.read().split()]
+    except OSError:
+        pass
+    return found
+
+
+def pss_kib(pid):
+    try:
+        with open(f"/proc/{pid}/smaps_rollup") as rollup:
+            for line in rollup:
+                if line.startswith("Pss:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def tree_pss(root):
+    total, pending = 0, [root]
+    while pending:
+        pid = pending.pop()
+        total += pss_kib(pid)
+        pending += children(pid)
+    return total
+
+
+def measured(command, interval):
+    start = time.monotonic()
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
+    peak = 0
+    while process.poll() is None:
+        peak = max(peak, tree_pss(process.pid))
+        time.sleep(interval)
+    wall = time.monotonic() - start
+    if process.returncode != 0:
+        raise SystemExit(f"{command} ended with status {process.returncode}")
+    return wall, peak
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--interval", type=float, default=0.02)
+    parser.add_argument("commands", nargs="+", help="LABEL=COMMAND")
+    args = parser.parse_args()
+    commands = [entry.split("=", 1) for entry in args.commands]
+    runs = {label: [] for label, _ in commands}
+    for _ in range(args.runs):
+        for label, command in commands:
+            runs[label].append(measured(shlex.split(command), args.interval))
+    print(json.dumps({label: {"wall": statistics.median(w for w, _ in r), "pss": statistics.median(p for _, p in r),
+                              "runs": r} for label, r in runs.items()}))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,126 @@
+#include "workers/forked_scan_reader.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <fstream>
+
+namespace leggipdf {
+namespace {
+
+// What a worker adds once it has read a page, beyond the pages it shares with
+// this process, and how many copies of the bitmap the engine makes (the
+// grey image, its thresholded form and the line images).
+constexpr std::int64_t kWorkerBytes = 160LL << 20;
+constexpr std::int64_t kBitmapCopies = 4;
+
+int millisecondsUntil(PageWorker::Clock::time_point deadline) {
+    if (deadline == PageWorker::Clock::time_point::max()) return -1;
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - PageWorker::Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
+}
+
+}  // namespace
+
+std::optional<std::int64_t> WorkerPlan::availableMemoryOfMachine() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string name;
+    std::int64_t kilobytes = 0;
+    std::string unit;
+    while (meminfo >> name >> kilobytes >> unit) {
+        if (name == "MemAvailable:") return kilobytes * 1024;
+    }
+    return std::nullopt;
+}
+
+void ForkedScanReader::read(std::unique_ptr<Page> page, std::int64_t pageNumber) {
+    throwIfFailed();
+    if (!plan_.pageSeconds && !prepared_ && !held_) {
+        held_ = std::move(page);  // started with the next one, or read here if it stays alone
+        heldNumber_ = pageNumber;
+        return;
+    }
+    if (held_) {
+        start(*held_, heldNumber_);
+        held_.reset();
+    }
+    start(*page, pageNumber);
+}
+
+std::map<std::int64_t, std::string> ForkedScanReader::texts() {
+    if (held_) {
+        const std::unique_ptr<Page> page = std::move(held_);
+        texts_[heldNumber_] = scannedPageText(*page, heldNumber_, recognizer_);
+    }
+    while (!running_.empty() && failures_.empty()) awaitOne();
+    throwIfFailed();
+    return std::move(texts_);
+}
+
+void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
+    while (!running_.empty() && (running_.size() >= plan_.jobs || !roomForAnother(page))) awaitOne();
+    throwIfFailed();
+    if (!prepared_) {
+        // Loaded once here so that every worker shares it. When loading fails
+        // each worker meets the same failure, on the page where the walk in
+        // one process would have met it (a blank page needs no engine).
+        try {
+            recognizer_.prepare();
+        } catch (...) {
+        }
+        prepared_ = true;
+    }
+    running_.push_back(std::make_unique<PageWorker>(page, pageNumber, recognizer_, plan_.pageSeconds));
+}
+
+bool ForkedScanReader::roomForAnother(const Page& page) const {
+    const std::optional<std::int64_t> available = plan_.availableMemory();
+    return !available || *available >= kWorkerBytes + kBitmapCopies * page.imageBytes();
+}
+
+void ForkedScanReader::awaitOne() {
+    for (;;) {
+        std::vector<pollfd> answers;
+        auto deadline = PageWorker::Clock::time_point::max();
+        for (const auto& worker : running_) {
+            answers.push_back({worker->descriptor(), POLLIN, 0});
+            deadline = std::min(deadline, worker->deadline());
+        }
+        poll(answers.data(), answers.size(), millisecondsUntil(deadline));
+        const auto now = PageWorker::Clock::now();
+        std::size_t finished = 0;
+        for (std::size_t i = 0; i < running_.size(); ++i) {
+            PageWorker& worker = *running_[i];
+            if ((answers[i].revents != 0 && worker.received()) || now >= worker.deadline()) {
+                finish(worker);
+                running_[i].reset();
+                ++finished;
+            }
+        }
+        std::erase(running_, nullptr);
+        if (finished > 0) return;
+    }
+}
+
+void ForkedScanReader::finish(PageWorker& worker) {
+    try {
+        texts_[worker.pageNumber()] = worker.text();
+    } catch (...) {
+        failures_[worker.pageNumber()] = std::current_exception();
+    }
+}
+
+void ForkedScanReader::throwIfFailed() {
+    if (failures_.empty()) return;
+    for (;;) {
+        const std::int64_t first = failures_.begin()->first;
+        // Later pages cannot change the outcome; earlier ones can still fail first.
+        std::erase_if(running_, [first](const auto& worker) { return worker->pageNumber() > first; });
+        if (running_.empty()) break;
+        awaitOne();
+    }
+    std::rethrow_exception(failures_.begin()->second);
+}
+
+}  // namespace leggipdf

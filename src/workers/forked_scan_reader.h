@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "extraction/extract.h"
+#include "workers/page_worker.h"
+
+namespace leggipdf {
+
+/// How pages without a text layer are read in child processes.
+struct WorkerPlan {
+    /// Pages read at once, at most.
+    unsigned jobs = 1;
+    /// Bound on each page's drawing and reading; none when empty.
+    std::optional<double> pageSeconds;
+    /// Bytes the machine can still give; empty when unknown.
+    std::function<std::optional<std::int64_t>()> availableMemory = availableMemoryOfMachine;
+
+    static std::optional<std::int64_t> availableMemoryOfMachine();
+};
+
+/// Reads each page handed over in a PageWorker, up to `jobs` at once, all of
+/// them forked after the recogniser is loaded so that they share its model.
+/// Another worker starts only while the machine's available memory holds one
+/// more worker and its page's bitmap. Without a time bound, a document with a
+/// single page to read starts no worker: that page is read in this process.
+/// On a failure the workers of later pages are killed and those of earlier
+/// pages awaited, so the failure thrown is the lowest-numbered page's.
+class ForkedScanReader final : public ScanReader {
+public:
+    ForkedScanReader(TextRecognizer& recognizer, WorkerPlan plan) : recognizer_(recognizer), plan_(std::move(plan)) {}
+
+    void read(std::unique_ptr<Page> page, std::int64_t pageNumber) override;
+    std::map<std::int64_t, std::string> texts() override;
+
+private:
+    void start(const Page& page, std::int64_t pageNumber);
+    bool roomForAnother(const Page& page) const;
+    void awaitOne();
+    void finish(PageWorker& worker);
+    void throwIfFailed();
+
+    TextRecognizer& recognizer_;
+    WorkerPlan plan_;
+    bool prepared_ = false;
+    std::unique_ptr<Page> held_;
+    std::int64_t heldNumber_ = 0;
+    std::vector<std::unique_ptr<PageWorker>> running_;  // destroyed first: kills what still runs
+    std::map<std::int64_t, std::string> texts_;
+    std::map<std::int64_t, std::exception_ptr> failures_;
+};
+
+}  // namespace leggipdf

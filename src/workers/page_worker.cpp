@@ -1,0 +1,136 @@
+#include "workers/page_worker.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <sstream>
+
+#include "extraction/extract.h"
+#include "model/extraction_failure.h"
+
+namespace leggipdf {
+namespace {
+
+// What the child sends: 'D' once the page is drawn, then one of 'T' and the
+// text, 'R' and a rendering failure, 'O' and a recognition failure's detail,
+// 'M' when memory ran out.
+void sendAll(int fd, std::string bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t count = write(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) _exit(1);
+        done += static_cast<std::size_t>(count);
+    }
+}
+
+[[noreturn]] void readInChild(int fd, pid_t parent, const Page& page, std::int64_t pageNumber,
+                              TextRecognizer& recognizer) {
+    // Nobody is left to wait for a child whose parent is gone, even one that
+    // died before the request took effect.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(1);
+    try {
+        const std::string text = scannedPageText(page, pageNumber, recognizer, [fd] { sendAll(fd, "D"); });
+        sendAll(fd, "T" + text);
+    } catch (const ExtractionFailure& failure) {
+        const bool drawing = failure.kind() == ExtractionFailure::Kind::renderingFailed;
+        sendAll(fd, (drawing ? "R" : "O") + failure.detail());
+    } catch (const std::bad_alloc&) {
+        sendAll(fd, "M");
+    } catch (...) {
+        _exit(1);
+    }
+    _exit(0);  // no destructor or exit handler of the parent's objects runs twice
+}
+
+std::string outcome(const std::string& message, int status, std::int64_t pageNumber) {
+    const std::string body = message.substr(message.starts_with('D') ? 1 : 0);
+    switch (body.empty() ? '\0' : body[0]) {
+        case 'T':
+            return body.substr(1);
+        case 'R':
+            throw ExtractionFailure::renderingFailed(pageNumber);
+        case 'O':
+            throw ExtractionFailure::recognitionFailed(pageNumber, body.substr(1));
+        case 'M':
+            throw std::bad_alloc();
+    }
+    if (WIFSIGNALED(status)) {
+        throw ExtractionFailure::recognitionFailed(pageNumber, "the page's reader died by signal " +
+                                                                   std::to_string(WTERMSIG(status)) + " (" +
+                                                                   strsignal(WTERMSIG(status)) + ")");
+    }
+    throw ExtractionFailure::recognitionFailed(pageNumber, "the page's reader ended without an answer");
+}
+
+}  // namespace
+
+PageWorker::PageWorker(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer,
+                       std::optional<double> seconds)
+    : pageNumber_(pageNumber), seconds_(seconds), deadline_(Clock::time_point::max()) {
+    if (seconds) {
+        deadline_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*seconds));
+    }
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) throw std::bad_alloc();
+    const pid_t parent = getpid();
+    child_ = fork();
+    if (child_ == 0) {
+        close(ends[0]);
+        readInChild(ends[1], parent, page, pageNumber, recognizer);
+    }
+    close(ends[1]);
+    pipe_ = ends[0];
+    if (child_ < 0) {
+        close(pipe_);  // the destructor does not run for a constructor that throws
+        throw std::bad_alloc();
+    }
+    fcntl(pipe_, F_SETFL, O_NONBLOCK);
+}
+
+PageWorker::~PageWorker() {
+    if (child_ > 0) reaped(true);
+    if (pipe_ >= 0) close(pipe_);
+}
+
+bool PageWorker::received() {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = read(pipe_, buffer, sizeof buffer);
+        if (count == 0) return true;
+        if (count > 0) {
+            message_.append(buffer, static_cast<std::size_t>(count));
+        } else if (errno == EAGAIN) {
+            return false;  // nothing more for now: the read end does not block
+        } else if (errno != EINTR) {
+            return true;
+        }
+    }
+}
+
+int PageWorker::reaped(bool killFirst) {
+    if (killFirst) kill(child_, SIGKILL);
+    int status = 0;
+    while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
+    }
+    child_ = -1;
+    return status;
+}
+
+std::string PageWorker::text() {
+    const bool finished = received();
+    const int status = reaped(!finished);
+    if (finished) return outcome(message_, status, pageNumber_);
+    if (message_.empty()) throw ExtractionFailure::renderingFailed(pageNumber_);
+    std::ostringstream why;
+    why << "the time ran out: the page was not read within LEGGIPDF_PAGE_TIMEOUT (" << *seconds_ << " s)";
+    throw ExtractionFailure::recognitionFailed(pageNumber_, why.str());
+}
+
+}  // namespace leggipdf
