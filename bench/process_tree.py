@@ -9,8 +9,10 @@ set with `env`). The commands are run in turn, round after round (alternating,
 so that drift on the machine touches all alike); while one runs, the
 proportional set size (Pss in /proc/PID/smaps_rollup) of it and of every
 descendant is summed every --interval seconds (default 0.02), and the largest
-sum is its peak. Prints one JSON object: per label, the median wall time in
-seconds, the median peak Pss in KiB, and every run's figures.
+sum is its peak. The memory a worker adds is its unique set size (private
+pages, Private_Clean + Private_Dirty), the largest seen in any descendant.
+Prints one JSON object: per label, the medians of the wall time in seconds,
+of the peak Pss and of the largest worker USS in KiB, and every run's figures.
 """
 
 import argparse
@@ -33,37 +35,45 @@ def children(pid):
     return found
 
 
-def pss_kib(pid):
+def memory_kib(pid):
+    """Pss and USS of one process, in KiB."""
+    fields = {}
     try:
         with open(f"/proc/{pid}/smaps_rollup") as rollup:
             for line in rollup:
-                if line.startswith("Pss:"):
-                    return int(line.split()[1])
+                name, _, rest = line.partition(":")
+                if name in ("Pss", "Private_Clean", "Private_Dirty"):
+                    fields[name] = int(rest.split()[0])
     except OSError:
         pass
-    return 0
+    return fields.get("Pss", 0), fields.get("Private_Clean", 0) + fields.get("Private_Dirty", 0)
 
 
-def tree_pss(root):
-    total, pending = 0, [root]
+def tree_memory(root):
+    """Summed Pss of the tree, and the largest USS of a descendant."""
+    total, worker, pending = 0, 0, [root]
     while pending:
         pid = pending.pop()
-        total += pss_kib(pid)
+        pss, uss = memory_kib(pid)
+        total += pss
+        if pid != root:
+            worker = max(worker, uss)
         pending += children(pid)
-    return total
+    return total, worker
 
 
 def measured(command, interval):
     start = time.monotonic()
     process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
-    peak = 0
+    peak, worker = 0, 0
     while process.poll() is None:
-        peak = max(peak, tree_pss(process.pid))
+        pss, uss = tree_memory(process.pid)
+        peak, worker = max(peak, pss), max(worker, uss)
         time.sleep(interval)
     wall = time.monotonic() - start
     if process.returncode != 0:
         raise SystemExit(f"{command} ended with status {process.returncode}")
-    return wall, peak
+    return wall, peak, worker
 
 
 def main():
@@ -77,8 +87,10 @@ def main():
     for _ in range(args.runs):
         for label, command in commands:
             runs[label].append(measured(shlex.split(command), args.interval))
-    print(json.dumps({label: {"wall": statistics.median(w for w, _ in r), "pss": statistics.median(p for _, p in r),
-                              "runs": r} for label, r in runs.items()}))
+    print(json.dumps({label: {"wall": statistics.median(run[0] for run in r),
+                              "pss": statistics.median(run[1] for run in r),
+                              "worker_uss": statistics.median(run[2] for run in r), "runs": r}
+                      for label, r in runs.items()}))
 
 
 if __name__ == "__main__":

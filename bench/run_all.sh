@@ -111,6 +111,27 @@ qpdf --empty --pages "${ten[@]}" -- "$work/twenty.pdf"
 m20=$(MEMORY_RUNS=1 peak "$leggipdf" "$work/twenty.pdf")
 row "OCR memory flatness: peak on 20 pages vs 2" "$m20" "$m2" MB "leggipdf, 2 pages" 1.00
 
+echo "== OCR on every core (LEGGIPDF_JOBS)"
+# The tree's memory is the summed Pss of the tool and its workers, sampled
+# every 20 ms by bench/process_tree.py, which alternates the commands; with
+# BASELINE=path/to/leggipdf of an earlier commit, the run without workers is
+# also compared with that build.
+six=()
+for _ in {1..6}; do six+=("$two" 1-z); done
+qpdf --empty --pages "${six[@]}" -- "$work/twelve.pdf"
+tree_commands=("one=$leggipdf $work/twelve.pdf" "two=env LEGGIPDF_JOBS=2 $leggipdf $work/twelve.pdf")
+[ -z "${BASELINE:-}" ] || tree_commands+=("base=$(realpath "$BASELINE") $work/twelve.pdf")
+"$py" "$bench/process_tree.py" --runs "${JOBS_RUNS:-3}" -- "${tree_commands[@]}" >"$work/j.json"
+tree() { "$py" -c 'import json, sys; print(json.load(open(sys.argv[1]))[sys.argv[2]][sys.argv[3]])' "$work/j.json" "$@"; }
+row "OCR, 12 dense pages, LEGGIPDF_JOBS=2: median wall time" "$(tree two wall)" "$(tree one wall)" s "unset" 0.58
+row "OCR, 12 dense pages, LEGGIPDF_JOBS=2: peak Pss of the process tree" "$(tree two pss)" "$(tree one pss)" MB \
+    "unset" 1.25
+row "OCR, 12 dense pages, LEGGIPDF_JOBS=2: largest private memory of a worker" "$(tree two worker_uss)" \
+    "$(tree one pss)" MB "unset, whole run" 0.50
+[ -z "${BASELINE:-}" ] ||
+    row "OCR, 12 dense pages, unset: median wall time against BASELINE" "$(tree one wall)" "$(tree base wall)" s \
+        "$(basename "$(dirname "$(realpath "$BASELINE")")")" 1.02
+
 echo "== reading-order sort"
 # Time per element of the sort alone: each entry less the Copy entry of the
 # same n, which times restoring the input. The n log n check is made on the

@@ -113,9 +113,11 @@ MUTANTS = [
     ("walk-missing-page-stops", "a missing page ends the walk",
      "if (!page) continue;", "if (!page) break;"),
     ("walk-page-kept-on-failure", "the page is not released when its recognition fails",
-     "const std::unique_ptr<Page> page = document.page(index);",
-     "std::unique_ptr<Page> page = document.page(index); struct Keep { std::unique_ptr<Page>& p; "
-     "~Keep() { if (std::uncaught_exceptions() > 0) (void)p.release(); } } keep{page};"),
+     "texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_);",
+     "Page& kept = *page.release(); texts_[pageNumber] = scannedPageText(kept, pageNumber, recognizer_); "
+     "delete &kept;"),
+    ("walk-earlier-failure-first", "a text layer's failure hides an earlier page's",
+     "scans.texts();\n", "(void)0;\n"),
     ("walk-empty-pages-kept", "pages without text get an entry",
      "if (!text.empty()) result.pages.push_back(", "if (true) result.pages.push_back("),
     ("walk-rendering-page-number", "rendering failure names the next page",
@@ -233,8 +235,23 @@ MUTANTS = [
     ("timeout-zero-accepted", "LEGGIPDF_PAGE_TIMEOUT=0 accepted",
      "seconds <= 0 ||", "seconds < 0 ||"),
     ("timeout-phase", "a drawing that runs out of time reported as recognition",
-     "if (message.empty()) throw ExtractionFailure::renderingFailed(pageNumber);",
-     "if (message.empty()) throw ExtractionFailure::recognitionFailed(pageNumber, \"\");"),
+     "if (message_.empty()) throw ExtractionFailure::renderingFailed(pageNumber_);",
+     "if (message_.empty()) throw ExtractionFailure::recognitionFailed(pageNumber_, \"\");"),
+    # Workers.
+    ("jobs-zero-accepted", "LEGGIPDF_JOBS=0 accepted",
+     "if (count == 0) throw", "if (count > 1000000000) throw"),
+    ("jobs-one-too-many", "one worker more than LEGGIPDF_JOBS",
+     "running_.size() >= plan_.jobs ||", "running_.size() > plan_.jobs ||"),
+    ("jobs-memory-ignored", "workers started whatever memory is left",
+     "|| !roomForAnother(page))) awaitOne();", "|| false)) awaitOne();"),
+    ("jobs-single-page-forked", "a document with one page to read starts a worker",
+     "if (!plan_.pageSeconds && !prepared_ && !held_) {", "if (false) {"),
+    ("jobs-first-known-failure", "the failure met first is reported, not the lowest page's",
+     "return worker->pageNumber() > first;", "return true;"),
+    ("jobs-no-death-signal", "workers outlive a killed run",
+     "prctl(PR_SET_PDEATHSIG, SIGKILL);", "(void)0;"),
+    ("jobs-signal-unnamed", "a worker's death by signal taken for a silent end",
+     "if (WIFSIGNALED(status)) {", "if (false) {"),
 ]
 
 FAST_TEST_SECONDS = 3.0
