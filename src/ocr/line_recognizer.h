@@ -9,11 +9,13 @@
 
 namespace leggipdf {
 
-/// One recognised line: its box (normalised, origin lower-left, y up) and
-/// its best reading, if the engine has one.
+/// One recognised line: its box (normalised, origin lower-left, y up), its
+/// best reading, if the engine has one, and the engine's confidence in that
+/// reading, from 0 to 100.
 struct Observation {
     Box boundingBox;
     std::optional<std::string> candidate;
+    double confidence = 0;
 };
 
 /// An OCR engine seen as a source of recognised lines, in its own order.
@@ -25,7 +27,8 @@ public:
 };
 
 /// The page text made of `observations`: put into reading order, their
-/// candidates joined by line feeds, then normalised. Lines without a
+/// candidates joined by line feeds, normalised, and without the spaces
+/// between two Chinese or Japanese characters. Lines without a
 /// candidate take part in the ordering and contribute nothing.
 std::string textInReadingOrder(std::vector<Observation> observations);
 

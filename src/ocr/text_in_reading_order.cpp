@@ -1,5 +1,6 @@
 #include <string>
 
+#include "ocr/ideograph_spacing.h"
 #include "ocr/line_recognizer.h"
 #include "text/normalized.h"
 
@@ -16,7 +17,8 @@ std::string textInReadingOrder(std::vector<Observation> observations) {
         joined += *observation.candidate;
         first = false;
     }
-    return normalized(joined);
+    // Chinese and Japanese put no space between lines either.
+    return withoutSpacesBetweenIdeographs(normalized(joined));
 }
 
 }  // namespace leggipdf

@@ -2,7 +2,9 @@
 // that needs recognition: linking the engine and its dependencies into the
 // executable would double the start-up of every run.
 #include "ocr/module_config.h"
+#include "ocr/scripted_recognizer.h"
 #include "tesseract/tesseract_recognizer.h"
+#include "tesseract/tesseract_script_detector.h"
 
 extern "C" {
 
@@ -10,6 +12,8 @@ extern "C" {
 __attribute__((visibility("default"))) const char* leggipdfOcrModuleVersion = leggipdf::kOcrModuleVersion;
 
 __attribute__((visibility("default"))) leggipdf::LineRecognizer* leggipdfCreateLineRecognizer() {
-    return new leggipdf::TesseractRecognizer();
+    using namespace leggipdf;
+    return new ScriptedRecognizer([] { return std::make_unique<TesseractScriptDetector>(); },
+                                  [](const std::string& model) { return std::make_unique<TesseractRecognizer>(model); });
 }
 }

@@ -22,6 +22,7 @@ Observation observationAt(const tesseract::ResultIterator& line, double width, d
     // with the origin at the lower-left and y growing upward.
     observation.boundingBox = {left / width, 1.0 - bottom / height, (right - left) / width, (bottom - top) / height};
     if (TextPointer text{line.GetUTF8Text(tesseract::RIL_TEXTLINE)}) observation.candidate = std::string(text.get());
+    observation.confidence = line.Confidence(tesseract::RIL_TEXTLINE);
     return observation;
 }
 

@@ -1,0 +1,73 @@
+#include "ocr/scripted_recognizer.h"
+
+#include <exception>
+
+namespace leggipdf {
+
+std::string modelForScript(const std::string& script) {
+    if (script == "Han") return "HanS";
+    if (script == "Korean") return "Hangul";
+    if (script == "Hiragana" || script == "Katakana") return "Japanese";
+    return script;
+}
+
+double readingConfidence(const std::vector<Observation>& lines) {
+    double weighted = 0, length = 0;
+    for (const auto& line : lines) {
+        const double size = static_cast<double>(line.candidate.value_or("").size());
+        weighted += line.confidence * size;
+        length += size;
+    }
+    return length > 0 ? weighted / length : 100.0;
+}
+
+ScriptedRecognizer::ScriptedRecognizer(DetectorMaker makeDetector, EngineMaker makeEngine)
+    : makeDetector_(std::move(makeDetector)), makeEngine_(std::move(makeEngine)) {
+    engines_[kFallbackModel] = makeEngine_(kFallbackModel);
+}
+
+std::vector<Observation> ScriptedRecognizer::recognizedLines(const PageImage& image) {
+    std::vector<Observation> latin = engines_.at(kFallbackModel)->recognizedLines(image);
+    const double latinConfidence = readingConfidence(latin);
+    if (latinConfidence >= kTrustedConfidence) return latin;
+    const std::string model = modelFor(image);
+    LineRecognizer* engine = model == kFallbackModel ? nullptr : engineFor(model);
+    if (!engine) return latin;
+    std::vector<Observation> other = engine->recognizedLines(image);
+    return readingConfidence(other) > latinConfidence ? other : latin;
+}
+
+std::string ScriptedRecognizer::modelFor(const PageImage& image) {
+    if (!detector_) {
+        try {
+            detector_ = makeDetector_();
+        } catch (const std::exception&) {
+            detector_ = nullptr;  // not installed: every page keeps its Latin reading
+        }
+    }
+    if (!*detector_) return kFallbackModel;
+    std::optional<DetectedScript> script;
+    try {
+        script = (*detector_)->detectedScript(image);
+    } catch (const std::exception&) {
+        return kFallbackModel;  // a page is never refused for want of a detection
+    }
+    if (!script || !(script->confidence >= kMinScriptConfidence)) return kFallbackModel;
+    return modelForScript(script->name);
+}
+
+LineRecognizer* ScriptedRecognizer::engineFor(const std::string& model) {
+    auto found = engines_.find(model);
+    if (found == engines_.end()) {
+        std::unique_ptr<LineRecognizer> engine;
+        try {
+            engine = makeEngine_(model);
+        } catch (const std::exception&) {
+            // Its model is not installed: remembered, so it is tried only once.
+        }
+        found = engines_.emplace(model, std::move(engine)).first;
+    }
+    return found->second.get();
+}
+
+}  // namespace leggipdf
