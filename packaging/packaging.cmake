@@ -29,8 +29,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # engine's model is data, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "tesseract-ocr-script-latn")
 # poppler-data: text layers in CJK and other legacy encodings; the URW fonts
-# draw the standard fonts of PDFs that do not embed them.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-data, fonts-urw-base35")
+# draw the standard fonts of PDFs that do not embed them; the script detector
+# sends scans in other writing systems to their models, each its own package.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-data, fonts-urw-base35, tesseract-ocr-osd")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "tesseract-ocr-script-cyrl, tesseract-ocr-script-grek, \
+tesseract-ocr-script-hans, tesseract-ocr-script-hant, tesseract-ocr-script-jpan, tesseract-ocr-script-hang, \
+tesseract-ocr-script-arab, tesseract-ocr-script-hebr, tesseract-ocr-script-deva")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -29,7 +29,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for package in libpoppler-cpp0v5 libtesseract5 liblept5 libstdc++6 tesseract-ocr-script-latn; do
     case ", $depends," in *", $package "* | *", $package,"*) ;; *) fail "Depends lacks $package: $depends" ;; esac
 done
-[ "$(dpkg-deb -f "$deb" Recommends)" = "poppler-data, fonts-urw-base35" ] || fail "Recommends changed"
+[ "$(dpkg-deb -f "$deb" Recommends)" = "poppler-data, fonts-urw-base35, tesseract-ocr-osd" ] ||
+    fail "Recommends changed"
+case "$(dpkg-deb -f "$deb" Suggests)" in tesseract-ocr-script-cyrl,*tesseract-ocr-script-deva) ;;
+    *) fail "Suggests lacks the script models" ;; esac
 lintian --fail-on error "$deb" 2>/dev/null || fail "lintian reports errors"
 groff -ww -mandoc -z man/leggipdf.1 2>&1 | grep . && fail "the manual page has warnings"
 

@@ -4,7 +4,9 @@
 set -eu
 
 PACKAGES="g++ cmake make pkg-config libpoppler-cpp-dev nlohmann-json3-dev libtesseract-dev \
-tesseract-ocr-script-latn googletest libgtest-dev poppler-utils libbenchmark-dev time \
+tesseract-ocr-script-latn tesseract-ocr-osd tesseract-ocr-script-cyrl tesseract-ocr-script-grek \
+tesseract-ocr-script-hans tesseract-ocr-script-hant tesseract-ocr-script-jpan tesseract-ocr-script-hang \
+tesseract-ocr-script-arab tesseract-ocr-script-hebr tesseract-ocr-script-deva googletest libgtest-dev poppler-utils libbenchmark-dev time \
 clang libclang-rt-14-dev qpdf hyperfine img2pdf tesseract-ocr c++-annotations-pdf \
 mandoc lintian parallel file dpkg-dev jq \
 bzip2-doc nettle-dev libtasn1-doc valgrind fonts-urw-base35 poppler-data"

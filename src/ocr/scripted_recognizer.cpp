@@ -1,8 +1,39 @@
 #include "ocr/scripted_recognizer.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace leggipdf {
+
+namespace {
+
+double overlap(double startA, double lengthA, double startB, double lengthB) {
+    return std::max(0.0, std::min(startA + lengthA, startB + lengthB) - std::max(startA, startB));
+}
+
+// Area shared by two boxes over the area of their union.
+double sharedArea(const Box& a, const Box& b) {
+    const double shared = overlap(a.x, a.width, b.x, b.width) * overlap(a.y, a.height, b.y, b.height);
+    const double either = a.width * a.height + b.width * b.height - shared;
+    return either > 0 ? shared / either : 0.0;
+}
+
+// `other` with each line replaced by the Latin line in the same place when
+// that one is the more confident: a Latin heading over a Cyrillic body keeps
+// both right.
+std::vector<Observation> linewiseBest(std::vector<Observation> other, const std::vector<Observation>& latin) {
+    for (auto& line : other) {
+        for (const auto& candidate : latin) {
+            if (sharedArea(line.boundingBox, candidate.boundingBox) >= 0.5 && candidate.confidence > line.confidence) {
+                line = candidate;
+                break;
+            }
+        }
+    }
+    return other;
+}
+
+}  // namespace
 
 std::string modelForScript(const std::string& script) {
     if (script == "Han") return "HanS";
@@ -33,7 +64,7 @@ std::vector<Observation> ScriptedRecognizer::recognizedLines(const PageImage& im
     const std::string model = modelFor(image);
     LineRecognizer* engine = model == kFallbackModel ? nullptr : engineFor(model);
     if (!engine) return latin;
-    std::vector<Observation> other = engine->recognizedLines(image);
+    std::vector<Observation> other = linewiseBest(engine->recognizedLines(image), latin);
     return readingConfidence(other) > latinConfidence ? other : latin;
 }
 

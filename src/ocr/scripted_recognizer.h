@@ -52,8 +52,10 @@ double readingConfidence(const std::vector<Observation>& lines);
 
 /// Reads each page with the Latin model first, and when that reading is not
 /// trusted (kTrustedConfidence), asks the detector for the page's script and
-/// reads it again with that script's model, keeping whichever reading is the
-/// more confident. So Latin pages cost what they always did, and the
+/// reads it again with that script's model. Each line of that reading gives
+/// way to the Latin line in the same place (half their joint area shared)
+/// when that one is the more confident, and the result is kept when it is
+/// more confident than the Latin reading as a whole. So Latin pages cost what they always did, and the
 /// detector is made only for the first page that needs it. The Latin engine
 /// is made in the constructor (so that processes forked afterwards share it);
 /// the detector and every other engine on first need, and each is kept for

@@ -51,6 +51,70 @@ TEST(Ocr, ScansAreReadInReadingOrder) {
     }
 }
 
+// Without spaces, for scripts that write none between words.
+std::string unspaced(std::string text) {
+    std::erase_if(text, [](char c) { return c == ' ' || c == '\n'; });
+    return text;
+}
+
+// A space with a multi-byte character on each side: on the Chinese and
+// Japanese pages, a space between two of their characters.
+bool spaceBetweenWideCharacters(const std::string& text) {
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        if (text[i] == ' ' && (text[i - 1] & 0x80) && (text[i + 1] & 0x80)) return true;
+    }
+    return false;
+}
+
+// Scans in other writing systems are read with their script's model; a page
+// too short to tell, and one whose model is missing, are read as Latin.
+TEST(Ocr, ScansInOtherScriptsAreReadWithTheirModels) {
+    const std::string latinOnly = ::testing::TempDir() + "latin-only-tessdata";
+    std::filesystem::create_directories(latinOnly);
+    for (const char* model : {"Latin.traineddata", "osd.traineddata"}) {
+        std::filesystem::remove(latinOnly + "/" + model);
+        std::filesystem::create_symlink(std::string("/usr/share/tesseract-ocr/5/tessdata/") + model,
+                                        latinOnly + "/" + model);
+    }
+    const struct {
+        std::string name, tessdata;
+        double bound;  // character error rate; CJK pages compared without spaces
+        std::vector<std::string> words;
+    } cases[] = {
+        {"script-russian", "", 0.02, {"Москва", "Кремлю"}},
+        {"script-greek", "", 0.02, {"Αθήνα", "Παρθενώνας"}},
+        {"script-italian", "", 0.01, {"fiume", "città"}},
+        {"script-mixed", "", 0.02, {"Relazione annuale 2024", "Отчёт"}},
+        {"script-arabic", "", 0.10, {"القاهرة", "النيل"}},
+        {"script-chinese", "", 0.05, {"北京", "首都"}},
+        {"script-japanese", "", 0.05, {"東京", "首都"}},
+        {"script-two-words", "", 0.0, {"Buongiorno Roma"}},
+        {"script-russian", latinOnly, 1.0, {}},
+    };
+    for (const auto& c : cases) {
+        const auto run = testing::runTool({"TESSDATA_PREFIX=" + c.tessdata, LEGGIPDF_BINARY, testData(c.name + ".pdf")},
+                                          std::chrono::seconds(120), testing::Stdout::captured, "/usr/bin/env");
+        const std::string label = c.name + " " + c.tessdata;
+        ASSERT_EQ(run.status, 0) << label << run.err;
+        const ExtractionResult result = testing::decoded(run.out);
+        ASSERT_EQ(result.pages.size(), 1u) << label;
+        const std::string& text = result.pages[0].text;
+        for (const auto& word : c.words) EXPECT_NE(text.find(word), std::string::npos) << label << ": " << word;
+        const std::string reference = oneLine(testing::fileText(testData(c.name + ".txt")));
+        const bool cjk = c.name == "script-chinese" || c.name == "script-japanese";
+        EXPECT_LE(cjk ? testing::characterErrorRate(unspaced(text), unspaced(reference))
+                      : testing::characterErrorRate(text, reference),
+                  c.bound)
+            << label << ": " << text;
+        if (cjk) {
+            EXPECT_FALSE(spaceBetweenWideCharacters(text)) << label << ": " << text;
+        }
+        if (!c.tessdata.empty()) {
+            EXPECT_EQ(text.find("Москва"), std::string::npos) << label << ": read as Latin";
+        }
+    }
+}
+
 // Pages read at once in worker processes come out as read one after another.
 TEST(Ocr, PagesReadInWorkersMatchOneProcess) {
     const std::string twoPages = testData("scan-two-pages.pdf");

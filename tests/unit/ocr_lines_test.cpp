@@ -59,13 +59,16 @@ struct FakeDetector final : ScriptDetector {
     }
 };
 
-// Reads every page as the name of its model; the Latin engine is as
-// confident as the image is tall, the Hebrew one 30, any other 90.
+// Reads a first line as the name of its model, with a confidence of the
+// image's height for Latin, 30 for Hebrew, 90 for the others; and a second
+// line, in another place, which Latin reads at 85 and the others at 50.
 struct ModelEngine final : LineRecognizer {
     explicit ModelEngine(std::string model) : model_(std::move(model)) {}
     std::vector<Observation> recognizedLines(const PageImage& image) override {
-        const double confidence = model_ == "Latin" ? static_cast<double>(image.height) : model_ == "Hebrew" ? 30 : 90;
-        return {{Box{0.1, 0.5, 0.3, 0.02}, model_, confidence}, {Box{0.1, 0.4, 0.3, 0.02}, std::nullopt, 0}};
+        const bool latin = model_ == "Latin";
+        const double confidence = latin ? static_cast<double>(image.height) : model_ == "Hebrew" ? 30 : 90;
+        return {{Box{0.1, 0.5, 0.3, 0.02}, model_, confidence},
+                {Box{0.1, 0.4, 0.3, 0.02}, model_ + " bis", latin ? 85.0 : 50.0}};
     }
     std::string model_;
 };
@@ -92,8 +95,10 @@ TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
     const std::pair<std::int64_t, std::string> pages[] = {{1, "Cyrillic"}, {2, "Latin"}, {3, "Latin"},    {4, "Latin"},
                                                           {5, "HanS"},     {6, "Latin"}, {7, "Latin"},    {1, "Cyrillic"},
                                                           {3, "Latin"}};
-    for (const auto& [width, model] : pages) EXPECT_EQ(readAs(recognizer, width, 79), model) << width;
+    for (const auto& [width, model] : pages) EXPECT_EQ(readAs(recognizer, width, 40), model) << width;
     EXPECT_EQ(readAs(recognizer, 1, 95), "Latin");
+    // The more confident Latin line stands in its place on a page read as Cyrillic.
+    EXPECT_EQ(recognizer.recognizedLines(PageImage{1, 10, 1, nullptr, nullptr}).at(1).candidate, "Latin bis");
     EXPECT_EQ(made, (std::vector<std::string>{"Latin", "Cyrillic", "Greek", "HanS", "Hebrew"})) << "each made once";
     EXPECT_EQ(detectorsMade, 1);
     // Without a detector, every page keeps its Latin reading.
