@@ -15,7 +15,9 @@
 # a few runs, which for the shell running the pipeline is that of its largest
 # single command. About 10 minutes on 2 cores; run nothing else meanwhile.
 #
-#   bench/run_all.sh        (LEGGIPDF=path/to/leggipdf to measure another build)
+#   bench/run_all.sh        (LEGGIPDF=path/to/leggipdf to measure another build;
+#                            BASELINE=path/to/leggipdf BASELINE_LABEL=commit to
+#                            compare the OCR rows with an earlier build)
 #   LARGE_RUNS=11 SMALL_RUNS=41 OCR_RUNS=3 MEMORY_RUNS=3   runs per command
 set -euo pipefail
 
@@ -130,7 +132,33 @@ row "OCR, 12 dense pages, LEGGIPDF_JOBS=2: largest private memory of a worker" "
     "$(tree one pss)" MB "unset, whole run" 0.50
 [ -z "${BASELINE:-}" ] ||
     row "OCR, 12 dense pages, unset: median wall time against BASELINE" "$(tree one wall)" "$(tree base wall)" s \
-        "$(basename "$(dirname "$(realpath "$BASELINE")")")" 1.02
+        "${BASELINE_LABEL:-baseline}" 1.02
+
+echo "== scans in other scripts"
+# A Russian page and an Italian one, against pdftoppm then tesseract with the
+# right model given by hand for each page; and, with BASELINE, the two dense
+# Latin pages against the earlier build.
+qpdf --empty --pages "$root/tests/data/script-russian.pdf" "$root/tests/data/script-italian.pdf" -- "$work/ru-it.pdf"
+cat >"$work/scripts.sh" <<'EOF'
+pdftoppm -r 180 -gray "$1" "$2/script"
+OMP_THREAD_LIMIT=1 tesseract "$2/script-1.pgm" - -l Cyrillic >/dev/null 2>&1
+OMP_THREAD_LIMIT=1 tesseract "$2/script-2.pgm" - -l Latin >/dev/null 2>&1
+EOF
+by_hand="bash $work/scripts.sh $work/ru-it.pdf $work"
+hyperfine -N --warmup 1 --runs "${OCR_RUNS:-3}" --export-json "$work/s.json" "$leggipdf $work/ru-it.pdf" "$by_hand"
+read -ra t < <(medians "$work/s.json")
+row "Russian + Italian scan: median wall time" "${t[0]}" "${t[1]}" s "pdftoppm + tesseract -l Cyrillic / -l Latin" 1.00
+# shellcheck disable=SC2086 # $by_hand is a command line without spaces in its words
+row "Russian + Italian scan: peak memory" "$(peak "$leggipdf" "$work/ru-it.pdf")" "$(peak $by_hand)" MB \
+    "largest command of the pipeline" 1.50
+if [ -n "${BASELINE:-}" ]; then
+    hyperfine -N --warmup 1 --runs "${OCR_RUNS:-3}" --export-json "$work/l.json" "$leggipdf $two" "$BASELINE $two"
+    read -ra t < <(medians "$work/l.json")
+    row "OCR, 2 dense Latin pages: median wall time against BASELINE" "${t[0]}" "${t[1]}" s \
+        "${BASELINE_LABEL:-baseline}" 1.05
+    row "OCR, 2 dense Latin pages: peak memory against BASELINE" "$m2" "$(peak "$BASELINE" "$two")" MB \
+        "${BASELINE_LABEL:-baseline}" 1.05
+fi
 
 echo "== reading-order sort"
 # Time per element of the sort alone: each entry less the Copy entry of the
