@@ -252,6 +252,28 @@ MUTANTS = [
      "prctl(PR_SET_PDEATHSIG, SIGKILL);", "(void)0;"),
     ("jobs-signal-unnamed", "a worker's death by signal taken for a silent end",
      "if (WIFSIGNALED(status)) {", "if (false) {"),
+    # Scripts.
+    ("scripts-latin-never-trusted", "every page goes to the detector",
+     "if (latinConfidence >= kTrustedConfidence) return latin;", "if (latinConfidence > 100) return latin;"),
+    ("scripts-confidence-ignored", "an unsure detection is followed",
+     "if (!script || !(script->confidence >= kMinScriptConfidence)) return kFallbackModel;",
+     "if (!script) return kFallbackModel;"),
+    ("scripts-han-traditional", "Han read as traditional Chinese",
+     'if (script == "Han") return "HanS";', 'if (script == "Han") return "HanT";'),
+    ("scripts-less-confident-kept", "the script model's reading kept even when less confident",
+     "return readingConfidence(other) > latinConfidence ? other : latin;", "return other;"),
+    ("scripts-no-linewise", "Latin lines never stand in for the script model's",
+     "                line = candidate;", "                (void)candidate;"),
+    ("scripts-missing-model-fatal", "a script whose model is missing fails the page",
+     "            // Its model is not installed: remembered, so it is tried only once.", "            throw;"),
+    ("scripts-detector-confidence", "the detector's confidence lost",
+     "return DetectedScript{script, scriptConfidence};", "return DetectedScript{script, 0.5};"),
+    ("spacing-kept", "spaces between ideographs kept",
+     "if (!between) kept.append(next - i, ' ');", "kept.append(next - i, ' ');"),
+    ("spacing-kana", "kana not taken for ideographs",
+     "(c >= 0x3000 && c <= 0x30FF) ||", "(c >= 0x3000 && c <= 0x303F) ||"),
+    ("spacing-line-joins", "spaces between the lines of a Chinese page kept",
+     "return withoutSpacesBetweenIdeographs(normalized(joined));", "return normalized(joined);"),
 ]
 
 FAST_TEST_SECONDS = 3.0
