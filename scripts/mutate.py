@@ -274,6 +274,13 @@ MUTANTS = [
      "(c >= 0x3000 && c <= 0x30FF) ||", "(c >= 0x3000 && c <= 0x303F) ||"),
     ("spacing-line-joins", "spaces between the lines of a Chinese page kept",
      "return withoutSpacesBetweenIdeographs(normalized(joined));", "return normalized(joined);"),
+    # Memory that runs out.
+    ("tess-image-allocation-unchecked", "a failed allocation of the engine's images goes unnoticed",
+     "if (imageAllocationFailed) {", "if (false) {"),
+    ("abort-unhandled", "an abort in a library ends the run by SIGABRT",
+     "sigaction(SIGABRT, &aborted, &previousAbort_);", "(void)aborted;"),
+    ("abort-text-swapped", "an abort after a failed allocation reported as unexpected",
+     "errno == ENOMEM ? abortTexts.memory : abortTexts.other", "errno != ENOMEM ? abortTexts.memory : abortTexts.other"),
 ]
 
 FAST_TEST_SECONDS = 3.0

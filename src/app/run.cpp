@@ -1,9 +1,12 @@
 #include "app/run.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <new>
+#include <string>
 
 #include "app/extract_file.h"
 #include "app/full_write.h"
@@ -14,6 +17,22 @@
 namespace leggipdf {
 namespace {
 
+// What a run that aborts prints, and where; set before the handler is installed.
+struct AbortTexts {
+    int descriptor = -1;
+    std::string memory, other;
+};
+AbortTexts abortTexts;
+
+// Poppler's allocator ends the process with abort() right after a malloc that
+// failed (errno is then ENOMEM), and so do the engine's assertions, past every
+// catch. The run ends instead with one of our texts.
+extern "C" void endAbortedRun(int) {
+    const std::string& text = errno == ENOMEM ? abortTexts.memory : abortTexts.other;
+    (void)!write(abortTexts.descriptor, text.data(), text.size());
+    _exit(1);
+}
+
 // Poppler and fontconfig write some warnings straight to descriptor 2, past
 // any callback. While the run lasts, descriptor 2 points at /dev/null and our
 // own failure text goes to a private duplicate of the real stderr.
@@ -23,8 +42,14 @@ public:
         const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (real_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
         if (null >= 0) close(null);
+        abortTexts = {real_ >= 0 ? real_ : STDERR_FILENO, ExtractionFailure::outOfMemory().description() + "\n",
+                      ExtractionFailure::unexpected().description() + "\n"};
+        struct sigaction aborted = {};
+        aborted.sa_handler = endAbortedRun;
+        sigaction(SIGABRT, &aborted, &previousAbort_);
     }
     ~QuietStderr() {
+        sigaction(SIGABRT, &previousAbort_, nullptr);
         if (real_ < 0) return;
         dup2(real_, STDERR_FILENO);
         close(real_);
@@ -40,6 +65,7 @@ public:
 
 private:
     int real_;
+    struct sigaction previousAbort_ = {};
 };
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <limits>
 #include <stdexcept>
 
@@ -26,6 +28,18 @@ Observation observationAt(const tesseract::ResultIterator& line, double width, d
     return observation;
 }
 
+// Leptonica answers a failed allocation of image data with a null image, and
+// Tesseract goes on with what it has: under memory pressure a page came back
+// read, with no text. Every image buffer comes through here, so a failure is
+// seen and the page fails instead.
+std::atomic<bool> imageAllocationFailed{false};
+
+void* countedImageAllocation(std::size_t bytes) {
+    void* memory = std::malloc(bytes);
+    if (!memory) imageAllocationFailed = true;
+    return memory;
+}
+
 void checkFits(const PageImage& image) {
     constexpr auto kIntMax = std::numeric_limits<int>::max();
     if (image.width > kIntMax || image.height > kIntMax || image.bytesPerRow > kIntMax) {
@@ -39,6 +53,7 @@ void checkFits(const PageImage& image) {
 TesseractRecognizer::TesseractRecognizer(const std::string& model)
     : api_(std::make_unique<tesseract::TessBaseAPI>()), model_(model) {
     setMsgSeverity(L_SEVERITY_NONE);               // Leptonica's warnings
+    setPixMemoryManager(countedImageAllocation, std::free);
     api_->SetVariable("debug_file", "/dev/null");  // Tesseract's, including its resolution estimates
     if (api_->Init(nullptr, model.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
         throw std::runtime_error("tesseract: TessBaseAPI::Init could not load the model '" + model +
@@ -51,6 +66,7 @@ TesseractRecognizer::~TesseractRecognizer() { api_->End(); }
 
 std::vector<Observation> TesseractRecognizer::recognizedLines(const PageImage& image) {
     checkFits(image);
+    imageAllocationFailed = false;
     api_->SetImage(image.pixels, static_cast<int>(image.width), static_cast<int>(image.height), 1,
                    static_cast<int>(image.bytesPerRow));
     api_->SetSourceResolution(static_cast<int>(kRenderDotsPerInch));
@@ -61,6 +77,10 @@ std::vector<Observation> TesseractRecognizer::recognizedLines(const PageImage& i
     if (api_->Recognize(nullptr) != 0) {
         throw std::runtime_error("tesseract: TessBaseAPI::Recognize failed with the model '" + model_ + "' on a " +
                                  std::to_string(image.width) + "x" + std::to_string(image.height) + " page image");
+    }
+    if (imageAllocationFailed) {
+        throw std::runtime_error("tesseract: memory ran out for the images of a " + std::to_string(image.width) + "x" +
+                                 std::to_string(image.height) + " page");
     }
     std::vector<Observation> observations;
     const std::unique_ptr<tesseract::ResultIterator> line(api_->GetIterator());

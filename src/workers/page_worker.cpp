@@ -35,6 +35,9 @@ void sendAll(int fd, std::string bytes) {
     // died before the request took effect.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(1);
+    // An abort in a library is this page's failure, named by the parent from
+    // the signal; the run's own handler would print a text of its own.
+    signal(SIGABRT, SIG_DFL);
     try {
         const std::string text = scannedPageText(page, pageNumber, recognizer, [fd] { sendAll(fd, "D"); });
         sendAll(fd, "T" + text);

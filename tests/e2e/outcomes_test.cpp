@@ -21,9 +21,23 @@ const std::string kThreePages =
 
 const std::string kTool = LEGGIPDF_BINARY;
 
-// Runs with 1 GB of address space: enough for any ordinary page.
-[[maybe_unused]] std::vector<std::string> limited(const std::string& path) {
-    return {"/bin/sh", "-c", "ulimit -v 1000000; exec \"$0\" \"$1\"", kTool, path};
+// Runs with 1 GB of address space (by default): enough for any ordinary page.
+[[maybe_unused]] std::vector<std::string> limited(const std::string& path, const std::string& kilobytes = "1000000") {
+    return {"/bin/sh", "-c", "ulimit -v " + kilobytes + "; exec \"$0\" \"$1\"", kTool, path};
+}
+
+// One path of 20 million segments, compressed to 175 KB: Poppler's allocator
+// aborts the process when the room for it runs out.
+[[maybe_unused]] std::string longPath() {
+    const std::string path = ::testing::TempDir() + "long-path.pdf";
+    testing::outputOf("/usr/bin/python3", {"-c", R"(import sys, zlib
+c = zlib.compress(b"0 0 m " + b"1 1 l " * 20000000 + b"S", 9)
+o = [b"<</Type/Catalog/Pages 2 0 R>>", b"<</Type/Pages/Kids[3 0 R]/Count 1>>",
+     b"<</Type/Page/Parent 2 0 R/MediaBox[0 0 612 792]/Contents 4 0 R>>",
+     b"<</Length %d/Filter/FlateDecode>>stream\n" % len(c) + c + b"\nendstream"]
+body = b"".join(b"%d 0 obj" % (i + 1) + x + b"endobj\n" for i, x in enumerate(o))
+open(sys.argv[1], "wb").write(b"%PDF-1.4\n" + body + b"trailer<</Root 1 0 R>>\n%%EOF\n"))", path});
+    return path;
 }
 
 // AES-encrypted, its crypt filter naming a method nobody knows.
@@ -33,6 +47,15 @@ std::string unknownCryptFilter() {
                       {"--encrypt", "", "owner", "128", "--use-aes=y", "--", testData("text-three-pages.pdf"), path});
     std::string bytes = testing::fileText(path);
     bytes.replace(bytes.find("/AESV2"), 6, "/XYZV2");
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+// The English scan left where it is on a page of 6,000 x 6,000 pt.
+std::string scanOnAHugePage() {
+    const std::string path = ::testing::TempDir() + "scan-on-huge-page.pdf";
+    std::string bytes = testing::fileText(testData("scan-english.pdf"));
+    bytes.replace(bytes.find("/MediaBox [0 0 595.28 841.89]"), 29, "/MediaBox [0 0 6000.0 6000.0]");
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
@@ -87,6 +110,10 @@ TEST(Outcomes, EachHasItsExactBytes) {
         {limited(testing::writtenPdf("9000pt.pdf", "0 0 0 RG 10 w 100 100 m 8000 8000 l S", 9000)), "", tooLarge},
         {limited(testing::writtenPdf("nested.pdf", nested + "BT /F1 12 Tf 72 700 Td (ciao) Tj ET", 612)), "",
          "memoria insufficiente\n"},
+        {limited(longPath(), "300000"), "", "memoria insufficiente\n"},
+        // Memory that runs out inside the engine fails the page rather than dropping its text.
+        {limited(scanOnAHugePage()), "",
+         "OCR della pagina 1 non riuscito: tesseract: memory ran out for the images of a 15000x15000 page\n"},
 #endif
     };
     for (const auto& c : cases) {
