@@ -49,7 +49,7 @@ struct FakeDetector final : ScriptDetector {
         ++asked;
         switch (image.width) {
             case 1: return DetectedScript{"Cyrillic", 2.0};
-            case 2: return DetectedScript{"Cyrillic", 0.5};
+            case 2: return DetectedScript{"Cyrillic", 0.01};
             case 3: return DetectedScript{"Greek", 3.0};
             case 4: throw std::runtime_error("osd failed");
             case 5: return DetectedScript{"Han", 1.5};
