@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/extract_file.h"
-#include "app/full_write.h"
+#include "io/full_write.h"
 #include "app/settings.h"
 #include "model/extraction_failure.h"
 #include "model/json_form.h"

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "extraction/extract.h"
+#include "io/full_write.h"
 #include "model/extraction_failure.h"
 
 namespace leggipdf {
@@ -20,13 +21,8 @@ namespace {
 // What the child sends: 'D' once the page is drawn, then one of 'T' and the
 // text, 'R' and a rendering failure, 'O' and a recognition failure's detail,
 // 'M' when memory ran out.
-void sendAll(int fd, std::string bytes) {
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t count = write(fd, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) _exit(1);
-        done += static_cast<std::size_t>(count);
-    }
+void sendAll(int fd, const std::string& bytes) {
+    if (!writtenFully(fd, bytes)) _exit(1);
 }
 
 [[noreturn]] void readInChild(int fd, pid_t parent, const Page& page, std::int64_t pageNumber,

@@ -67,7 +67,9 @@ struct ModelEngine final : LineRecognizer {
     std::vector<Observation> recognizedLines(const PageImage& image) override {
         const bool latin = model_ == "Latin";
         const double confidence = latin ? static_cast<double>(image.height) : model_ == "Hebrew" ? 30 : 90;
-        return {{Box{0.1, 0.5, 0.3, 0.02}, model_, confidence},
+        // Hebrew finds its line elsewhere, so no Latin line can stand in for it.
+        const Box first = model_ == "Hebrew" ? Box{0.6, 0.2, 0.3, 0.02} : Box{0.1, 0.5, 0.3, 0.02};
+        return {{first, model_, confidence},
                 {Box{0.1, 0.4, 0.3, 0.02}, model_ + " bis", latin ? 85.0 : 50.0}};
     }
     std::string model_;

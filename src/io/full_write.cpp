@@ -1,4 +1,4 @@
-#include "app/full_write.h"
+#include "io/full_write.h"
 
 #include <poll.h>
 #include <unistd.h>
