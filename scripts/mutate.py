@@ -267,7 +267,7 @@ MUTANTS = [
     ("scripts-missing-model-fatal", "a script whose model is missing fails the page",
      "            // Its model is not installed: remembered, so it is tried only once.", "            throw;"),
     ("scripts-detector-confidence", "the detector's confidence lost",
-     "return DetectedScript{script, scriptConfidence};", "return DetectedScript{script, 0.5};"),
+     "return DetectedScript{script, scriptConfidence};", "return DetectedScript{script, 0.0};"),
     ("spacing-kept", "spaces between ideographs kept",
      "if (!between) kept.append(next - i, ' ');", "kept.append(next - i, ' ');"),
     ("spacing-kana", "kana not taken for ideographs",
