@@ -52,7 +52,7 @@ std::string unknownCryptFilter() {
 }
 
 // The English scan left where it is on a page of 6,000 x 6,000 pt.
-std::string scanOnAHugePage() {
+[[maybe_unused]] std::string scanOnAHugePage() {
     const std::string path = ::testing::TempDir() + "scan-on-huge-page.pdf";
     std::string bytes = testing::fileText(testData("scan-english.pdf"));
     bytes.replace(bytes.find("/MediaBox [0 0 595.28 841.89]"), 29, "/MediaBox [0 0 6000.0 6000.0]");
