@@ -274,6 +274,12 @@ MUTANTS = [
      "(c >= 0x3000 && c <= 0x30FF) ||", "(c >= 0x3000 && c <= 0x303F) ||"),
     ("spacing-line-joins", "spaces between the lines of a Chinese page kept",
      "return withoutSpacesBetweenIdeographs(normalized(joined));", "return normalized(joined);"),
+    ("jobs-no-budget", "workers just started are not counted against the available memory",
+     "for (const auto& running : running_) setAside += running.setAside;", "(void)0;"),
+    ("timeout-parent-only", "the page bound kept by the parent alone, which may be busy",
+     "if (seconds) boundedBy(*seconds);", "(void)seconds;"),
+    ("jobs-abort-unanswered", "an abort in a worker named as a signal, not as the run's own text",
+     "signal(SIGABRT, answerAbort);", "signal(SIGABRT, SIG_DFL);"),
     # Memory that runs out.
     ("tess-image-allocation-unchecked", "a failed allocation of the engine's images goes unnoticed",
      "if (imageAllocationFailed) {", "if (false) {"),

@@ -8,5 +8,8 @@ int main(int argc, char** argv) {
     // A reader that goes away must surface as a failed write (status 1 and a
     // message), not as a silent death by SIGPIPE.
     std::signal(SIGPIPE, SIG_IGN);
+    // Inherited as ignored, SIGCHLD would let the kernel reap the workers
+    // before their status (the signal that ended one) could be read.
+    std::signal(SIGCHLD, SIG_DFL);
     return leggipdf::run(std::vector<std::string>(argv, argv + argc));
 }

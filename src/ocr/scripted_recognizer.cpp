@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
 namespace leggipdf {
 
@@ -72,6 +73,8 @@ std::string ScriptedRecognizer::modelFor(const PageImage& image) {
     if (!detector_) {
         try {
             detector_ = makeDetector_();
+        } catch (const std::bad_alloc&) {
+            throw;  // memory that runs out fails the page, as anywhere else
         } catch (const std::exception&) {
             detector_ = nullptr;  // not installed: every page keeps its Latin reading
         }
@@ -80,6 +83,8 @@ std::string ScriptedRecognizer::modelFor(const PageImage& image) {
     std::optional<DetectedScript> script;
     try {
         script = (*detector_)->detectedScript(image);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception&) {
         return kFallbackModel;  // a page is never refused for want of a detection
     }
@@ -93,6 +98,8 @@ LineRecognizer* ScriptedRecognizer::engineFor(const std::string& model) {
         std::unique_ptr<LineRecognizer> engine;
         try {
             engine = makeEngine_(model);
+        } catch (const std::bad_alloc&) {
+            throw;
         } catch (const std::exception&) {
             // Its model is not installed: remembered, so it is tried only once.
         }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <system_error>
 
 namespace leggipdf {
 namespace {
@@ -59,7 +60,8 @@ std::map<std::int64_t, std::string> ForkedScanReader::texts() {
 }
 
 void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
-    while (!running_.empty() && (running_.size() >= plan_.jobs || !roomForAnother(page))) awaitOne();
+    const std::int64_t needed = kWorkerBytes + kBitmapCopies * page.imageBytes();
+    while (!running_.empty() && (running_.size() >= plan_.jobs || !roomFor(needed))) awaitOne();
     throwIfFailed();
     if (!prepared_) {
         // Loaded once here so that every worker shares it. When loading fails
@@ -71,34 +73,52 @@ void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
         }
         prepared_ = true;
     }
-    running_.push_back(std::make_unique<PageWorker>(page, pageNumber, recognizer_, plan_.pageSeconds));
+    for (;;) {
+        try {
+            running_.push_back({std::make_unique<PageWorker>(page, pageNumber, recognizer_, plan_.pageSeconds), needed});
+            return;
+        } catch (const std::system_error&) {
+            // Out of processes or descriptors: a running worker frees one;
+            // with none running, this process reads the page (unbounded).
+            if (running_.empty()) {
+                texts_[pageNumber] = scannedPageText(page, pageNumber, recognizer_);
+                return;
+            }
+            awaitOne();
+            throwIfFailed();
+        }
+    }
 }
 
-bool ForkedScanReader::roomForAnother(const Page& page) const {
+bool ForkedScanReader::roomFor(std::int64_t bytes) const {
+    // Workers just started have not drawn their pages yet: what is set aside
+    // for them counts as spent.
+    std::int64_t setAside = 0;
+    for (const auto& running : running_) setAside += running.setAside;
     const std::optional<std::int64_t> available = plan_.availableMemory();
-    return !available || *available >= kWorkerBytes + kBitmapCopies * page.imageBytes();
+    return !available || *available >= setAside + bytes;
 }
 
 void ForkedScanReader::awaitOne() {
     for (;;) {
         std::vector<pollfd> answers;
         auto deadline = PageWorker::Clock::time_point::max();
-        for (const auto& worker : running_) {
-            answers.push_back({worker->descriptor(), POLLIN, 0});
-            deadline = std::min(deadline, worker->deadline());
+        for (const auto& running : running_) {
+            answers.push_back({running.worker->descriptor(), POLLIN, 0});
+            deadline = std::min(deadline, running.worker->deadline());
         }
         poll(answers.data(), answers.size(), millisecondsUntil(deadline));
         const auto now = PageWorker::Clock::now();
         std::size_t finished = 0;
         for (std::size_t i = 0; i < running_.size(); ++i) {
-            PageWorker& worker = *running_[i];
+            PageWorker& worker = *running_[i].worker;
             if ((answers[i].revents != 0 && worker.received()) || now >= worker.deadline()) {
                 finish(worker);
-                running_[i].reset();
+                running_[i].worker.reset();
                 ++finished;
             }
         }
-        std::erase(running_, nullptr);
+        std::erase_if(running_, [](const Running& running) { return !running.worker; });
         if (finished > 0) return;
     }
 }
@@ -116,7 +136,7 @@ void ForkedScanReader::throwIfFailed() {
     for (;;) {
         const std::int64_t first = failures_.begin()->first;
         // Later pages cannot change the outcome; earlier ones can still fail first.
-        std::erase_if(running_, [first](const auto& worker) { return worker->pageNumber() > first; });
+        std::erase_if(running_, [first](const Running& running) { return running.worker->pageNumber() > first; });
         if (running_.empty()) break;
         awaitOne();
     }

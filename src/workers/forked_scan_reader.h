@@ -28,9 +28,11 @@ struct WorkerPlan {
 
 /// Reads each page handed over in a PageWorker, up to `jobs` at once, all of
 /// them forked after the recogniser is loaded so that they share its model.
-/// Another worker starts only while the machine's available memory holds one
-/// more worker and its page's bitmap. Without a time bound, a document with a
-/// single page to read starts no worker: that page is read in this process.
+/// Another worker starts only while the machine's available memory holds what
+/// is set aside for the running ones and one more with its page's bitmap.
+/// Without a time bound, a document with a single page to read starts no
+/// worker: that page is read in this process, as is a page for which no
+/// process can be made while none is running (otherwise it waits for one).
 /// On a failure the workers of later pages are killed and those of earlier
 /// pages awaited, so the failure thrown is the lowest-numbered page's.
 class ForkedScanReader final : public ScanReader {
@@ -41,8 +43,13 @@ public:
     std::map<std::int64_t, std::string> texts() override;
 
 private:
+    struct Running {
+        std::unique_ptr<PageWorker> worker;  // destroyed with the reader: kills what still runs
+        std::int64_t setAside = 0;           // bytes of memory counted for it
+    };
+
     void start(const Page& page, std::int64_t pageNumber);
-    bool roomForAnother(const Page& page) const;
+    bool roomFor(std::int64_t bytes) const;
     void awaitOne();
     void finish(PageWorker& worker);
     void throwIfFailed();
@@ -52,7 +59,7 @@ private:
     bool prepared_ = false;
     std::unique_ptr<Page> held_;
     std::int64_t heldNumber_ = 0;
-    std::vector<std::unique_ptr<PageWorker>> running_;  // destroyed first: kills what still runs
+    std::vector<Running> running_;
     std::map<std::int64_t, std::string> texts_;
     std::map<std::int64_t, std::exception_ptr> failures_;
 };

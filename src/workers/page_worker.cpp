@@ -3,13 +3,16 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <sstream>
+#include <system_error>
 
 #include "extraction/extract.h"
 #include "io/full_write.h"
@@ -20,20 +23,42 @@ namespace {
 
 // What the child sends: 'D' once the page is drawn, then one of 'T' and the
 // text, 'R' and a rendering failure, 'O' and a recognition failure's detail,
-// 'M' when memory ran out.
+// 'M' when memory ran out, 'A' for anything else that ended it early.
 void sendAll(int fd, const std::string& bytes) {
     if (!writtenFully(fd, bytes)) _exit(1);
 }
 
+int answerDescriptor = -1;  // the child's end of the pipe, for its abort handler
+
+// An abort in a library (Poppler's allocator right after a failed malloc, an
+// engine assertion) ends the child with the answer the run would have given
+// in one process: memory that ran out, or an unexpected error.
+extern "C" void answerAbort(int) {
+    const char* answer = errno == ENOMEM ? "M" : "A";
+    (void)!write(answerDescriptor, answer, 1);
+    _exit(1);
+}
+
+// The bound is kept by the child itself, so it holds while the parent is busy
+// elsewhere: SIGALRM, left to its default action, ends it.
+void boundedBy(double seconds) {
+    itimerval timer = {};
+    timer.it_value.tv_sec = static_cast<time_t>(seconds);
+    timer.it_value.tv_usec = static_cast<suseconds_t>((seconds - std::floor(seconds)) * 1e6);
+    if (timer.it_value.tv_sec == 0 && timer.it_value.tv_usec == 0) timer.it_value.tv_usec = 1;
+    signal(SIGALRM, SIG_DFL);
+    setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
 [[noreturn]] void readInChild(int fd, pid_t parent, const Page& page, std::int64_t pageNumber,
-                              TextRecognizer& recognizer) {
+                              TextRecognizer& recognizer, std::optional<double> seconds) {
     // Nobody is left to wait for a child whose parent is gone, even one that
     // died before the request took effect.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(1);
-    // An abort in a library is this page's failure, named by the parent from
-    // the signal; the run's own handler would print a text of its own.
-    signal(SIGABRT, SIG_DFL);
+    answerDescriptor = fd;
+    signal(SIGABRT, answerAbort);  // replaces the run's, which would print a text of its own
+    if (seconds) boundedBy(*seconds);
     try {
         const std::string text = scannedPageText(page, pageNumber, recognizer, [fd] { sendAll(fd, "D"); });
         sendAll(fd, "T" + text);
@@ -43,7 +68,7 @@ void sendAll(int fd, const std::string& bytes) {
     } catch (const std::bad_alloc&) {
         sendAll(fd, "M");
     } catch (...) {
-        _exit(1);
+        sendAll(fd, "A");
     }
     _exit(0);  // no destructor or exit handler of the parent's objects runs twice
 }
@@ -59,6 +84,8 @@ std::string outcome(const std::string& message, int status, std::int64_t pageNum
             throw ExtractionFailure::recognitionFailed(pageNumber, body.substr(1));
         case 'M':
             throw std::bad_alloc();
+        case 'A':
+            throw ExtractionFailure::unexpected();
     }
     if (WIFSIGNALED(status)) {
         throw ExtractionFailure::recognitionFailed(pageNumber, "the page's reader died by signal " +
@@ -77,18 +104,19 @@ PageWorker::PageWorker(const Page& page, std::int64_t pageNumber, TextRecognizer
         deadline_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*seconds));
     }
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) throw std::bad_alloc();
+    if (pipe2(ends, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe2");
     const pid_t parent = getpid();
     child_ = fork();
     if (child_ == 0) {
         close(ends[0]);
-        readInChild(ends[1], parent, page, pageNumber, recognizer);
+        readInChild(ends[1], parent, page, pageNumber, recognizer, seconds);
     }
+    const int forkError = errno;
     close(ends[1]);
     pipe_ = ends[0];
     if (child_ < 0) {
         close(pipe_);  // the destructor does not run for a constructor that throws
-        throw std::bad_alloc();
+        throw std::system_error(forkError, std::generic_category(), "fork");
     }
     fcntl(pipe_, F_SETFL, O_NONBLOCK);
 }
@@ -125,7 +153,8 @@ int PageWorker::reaped(bool killFirst) {
 std::string PageWorker::text() {
     const bool finished = received();
     const int status = reaped(!finished);
-    if (finished) return outcome(message_, status, pageNumber_);
+    const bool alarmed = seconds_ && WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+    if (finished && !alarmed) return outcome(message_, status, pageNumber_);
     if (message_.empty()) throw ExtractionFailure::renderingFailed(pageNumber_);
     std::ostringstream why;
     why << "the time ran out: the page was not read within LEGGIPDF_PAGE_TIMEOUT (" << *seconds_ << " s)";

@@ -22,7 +22,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     /// Forks the child; `seconds`, when given, bounds the page from now on.
-    /// Throws std::bad_alloc when no process or pipe can be made.
+    /// Throws std::system_error when no process or pipe can be made.
     PageWorker(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer, std::optional<double> seconds);
     ~PageWorker();
     PageWorker(const PageWorker&) = delete;
@@ -39,7 +39,8 @@ public:
     /// gives the page's text. Throws what scannedPageText throws;
     /// renderingFailed or recognitionFailed when the time ran out (as the page
     /// was being drawn or read); recognitionFailed naming the signal when the
-    /// child died; std::bad_alloc when it ran out of memory.
+    /// child died; std::bad_alloc when it ran out of memory, unexpected when
+    /// a library aborted or threw something else.
     std::string text();
 
 private:

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "extraction/document.h"
@@ -19,6 +21,7 @@ struct FakePageContent {
     std::string textLayer;
     std::int64_t imageId = 0;
     bool layerRunsOutOfMemory = false;
+    int layerMilliseconds = 0;  // how long reading the text layer takes
 };
 
 /// A document of the given pages (nullopt: no page at that index) that
@@ -43,6 +46,7 @@ private:
         ~FakePage() override { --owner_.livePages; }
         std::string text() const override {
             if (content_.layerRunsOutOfMemory) throw std::bad_alloc();
+            std::this_thread::sleep_for(std::chrono::milliseconds(content_.layerMilliseconds));
             return content_.textLayer;
         }
         std::optional<PageImage> renderedImage() const override {

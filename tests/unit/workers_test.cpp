@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <thread>
 
@@ -28,10 +29,10 @@ struct Tally {
     std::atomic<int> reading, mostAtOnce, readInWorkers;
 };
 
-// Image ids: kSlowFailure and kFailure throw, kCrash aborts, kStuck never
-// answers; any other id reads as "testo <id>" after a pause long enough for
-// pages to overlap.
-constexpr std::int64_t kSlowFailure = 30, kFailure = 31, kCrash = 32, kStuck = 33;
+// Image ids: kSlowFailure and kFailure throw, kCrash dies by SIGKILL, kAbort
+// aborts, kStuck never answers, kLate answers after 0.9 s; any other id reads
+// as "testo <id>" after a pause long enough for pages to overlap.
+constexpr std::int64_t kSlowFailure = 30, kFailure = 31, kCrash = 32, kStuck = 33, kAbort = 34, kLate = 35;
 
 struct PausingRecognizer final : TextRecognizer {
     Tally* tally = static_cast<Tally*>(
@@ -44,8 +45,12 @@ struct PausingRecognizer final : TextRecognizer {
         const int now = ++tally->reading;
         for (int most = tally->mostAtOnce; most < now && !tally->mostAtOnce.compare_exchange_weak(most, now);) {
         }
-        if (image.width == kCrash) std::abort();
-        std::this_thread::sleep_for(image.width == kStuck ? 1h : image.width == kFailure ? 0ms : 150ms);
+        if (image.width == kCrash) kill(getpid(), SIGKILL);
+        if (image.width == kAbort) errno = 0, std::abort();
+        std::this_thread::sleep_for(image.width == kStuck  ? 1h
+                                    : image.width == kLate ? 900ms
+                                    : image.width == kFailure ? 0ms
+                                                              : 150ms);
         --tally->reading;
         if (image.width == kSlowFailure || image.width == kFailure) throw std::runtime_error("guasto");
         return "testo " + std::to_string(image.width);
@@ -73,7 +78,8 @@ TEST(ForkedScanReader, ReadsAsOneProcessWithinJobsAndMemory) {
         {{1, 60.0}, 1, 3},
         {{2, std::nullopt}, 2, 3},
         {{8, 60.0}, 3, 3},
-        {{8, std::nullopt, [] { return std::optional<std::int64_t>(0); }}, 1, 3},  // memory for one only
+        // Memory for two workers, with those already started counted as spent.
+        {{8, std::nullopt, [] { return std::optional<std::int64_t>(70 << 20); }}, 2, 3},
     };
     for (const auto& c : cases) {
         PausingRecognizer recognizer;
@@ -98,8 +104,12 @@ TEST(ForkedScanReader, ReportsTheLowestFailedPageAndLeavesNoChild) {
         std::string expected;
     } cases[] = {
         {scans({kSlowFailure, kFailure, 1}), "OCR della pagina 1 non riuscito: guasto"},
-        {scans({1, kCrash, kStuck}), "OCR della pagina 2 non riuscito: the page's reader died by signal 6 (Aborted)"},
+        {scans({1, kCrash, kStuck}), "OCR della pagina 2 non riuscito: the page's reader died by signal 9 (Killed)"},
+        {scans({1, kAbort, kStuck}), "errore inatteso"},  // what an abort gives in one process
         {scans({kStuck, 1, kFailure}), "OCR della pagina 1 non riuscito: " + timedOut},
+        // Late while this process reads a slow text layer: the bound still holds.
+        {{FakePageContent{"", kLate}, FakePageContent{"lento", 0, false, 1500}},
+         "OCR della pagina 1 non riuscito: " + timedOut},
         {scans({1, -1, kFailure}), "rendering della pagina 2 non riuscito"},
         {{FakePageContent{"", kSlowFailure}, FakePageContent{"", 1, true}}, "OCR della pagina 1 non riuscito: guasto"},
     };
