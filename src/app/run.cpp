@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/extract_file.h"
-#include "io/full_write.h"
 #include "app/settings.h"
+#include "io/full_write.h"
 #include "model/extraction_failure.h"
 #include "model/json_form.h"
 

@@ -34,6 +34,20 @@ std::vector<Observation> linewiseBest(std::vector<Observation> other, const std:
     return other;
 }
 
+// What `attempt` returns, or empty when it throws: a model that is not
+// installed or a detection that fails is not the page's failure, but memory
+// that runs out is, as anywhere else.
+template <typename Attempt>
+auto unlessItFails(const Attempt& attempt) -> std::optional<decltype(attempt())> {
+    try {
+        return attempt();
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 std::string modelForScript(const std::string& script) {
@@ -70,24 +84,11 @@ std::vector<Observation> ScriptedRecognizer::recognizedLines(const PageImage& im
 }
 
 std::string ScriptedRecognizer::modelFor(const PageImage& image) {
-    if (!detector_) {
-        try {
-            detector_ = makeDetector_();
-        } catch (const std::bad_alloc&) {
-            throw;  // memory that runs out fails the page, as anywhere else
-        } catch (const std::exception&) {
-            detector_ = nullptr;  // not installed: every page keeps its Latin reading
-        }
-    }
+    // Without a detector (not installed) every page keeps its Latin reading.
+    if (!detector_) detector_ = unlessItFails(makeDetector_).value_or(nullptr);
     if (!*detector_) return kFallbackModel;
-    std::optional<DetectedScript> script;
-    try {
-        script = (*detector_)->detectedScript(image);
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception&) {
-        return kFallbackModel;  // a page is never refused for want of a detection
-    }
+    const std::optional<DetectedScript> script =
+        unlessItFails([&] { return (*detector_)->detectedScript(image); }).value_or(std::nullopt);
     if (!script || !(script->confidence >= kMinScriptConfidence)) return kFallbackModel;
     return modelForScript(script->name);
 }
@@ -95,15 +96,8 @@ std::string ScriptedRecognizer::modelFor(const PageImage& image) {
 LineRecognizer* ScriptedRecognizer::engineFor(const std::string& model) {
     auto found = engines_.find(model);
     if (found == engines_.end()) {
-        std::unique_ptr<LineRecognizer> engine;
-        try {
-            engine = makeEngine_(model);
-        } catch (const std::bad_alloc&) {
-            throw;
-        } catch (const std::exception&) {
-            // Its model is not installed: remembered, so it is tried only once.
-        }
-        found = engines_.emplace(model, std::move(engine)).first;
+        // A model that is not installed is remembered, so it is tried only once.
+        found = engines_.emplace(model, unlessItFails([&] { return makeEngine_(model); }).value_or(nullptr)).first;
     }
     return found->second.get();
 }

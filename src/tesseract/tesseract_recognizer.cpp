@@ -6,10 +6,8 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <limits>
 #include <stdexcept>
 
-#include "image/page_size.h"
 
 namespace leggipdf {
 namespace {
@@ -40,40 +38,17 @@ void* countedImageAllocation(std::size_t bytes) {
     return memory;
 }
 
-void checkFits(const PageImage& image) {
-    constexpr auto kIntMax = std::numeric_limits<int>::max();
-    if (image.width > kIntMax || image.height > kIntMax || image.bytesPerRow > kIntMax) {
-        throw std::runtime_error("tesseract: image of " + std::to_string(image.width) + "x" +
-                                 std::to_string(image.height) + " pixels is too large for SetImage");
-    }
-}
-
 }  // namespace
 
 TesseractRecognizer::TesseractRecognizer(const std::string& model)
-    : api_(std::make_unique<tesseract::TessBaseAPI>()), model_(model) {
-    setMsgSeverity(L_SEVERITY_NONE);               // Leptonica's warnings
+    : api_(quietApi(model, tesseract::OEM_LSTM_ONLY, tesseract::PSM_AUTO)), model_(model) {
     setPixMemoryManager(countedImageAllocation, std::free);
-    api_->SetVariable("debug_file", "/dev/null");  // Tesseract's, including its resolution estimates
-    if (api_->Init(nullptr, model.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
-        throw std::runtime_error("tesseract: TessBaseAPI::Init could not load the model '" + model +
-                                 "' (LSTM engine, tessdata default)");
-    }
-    api_->SetPageSegMode(tesseract::PSM_AUTO);
 }
 
-TesseractRecognizer::~TesseractRecognizer() { api_->End(); }
-
 std::vector<Observation> TesseractRecognizer::recognizedLines(const PageImage& image) {
-    checkFits(image);
     imageAllocationFailed = false;
-    api_->SetImage(image.pixels, static_cast<int>(image.width), static_cast<int>(image.height), 1,
-                   static_cast<int>(image.bytesPerRow));
-    api_->SetSourceResolution(static_cast<int>(kRenderDotsPerInch));
-    // Drops the page's copy of the image and its results on every path, after
-    // the results iterator is gone.
-    const std::unique_ptr<tesseract::TessBaseAPI, void (*)(tesseract::TessBaseAPI*)> cleared(
-        api_.get(), [](tesseract::TessBaseAPI* api) { api->Clear(); });
+    // Declared before the results iterator, so the page leaves the engine after it.
+    const PageInApi page = pageGiven(*api_, image);
     if (api_->Recognize(nullptr) != 0) {
         throw std::runtime_error("tesseract: TessBaseAPI::Recognize failed with the model '" + model_ + "' on a " +
                                  std::to_string(image.width) + "x" + std::to_string(image.height) + " page image");

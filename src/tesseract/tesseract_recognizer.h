@@ -4,10 +4,7 @@
 #include <string>
 
 #include "ocr/line_recognizer.h"
-
-namespace tesseract {
-class TessBaseAPI;
-}
+#include "tesseract/tesseract_api.h"
 
 namespace leggipdf {
 
@@ -23,12 +20,11 @@ public:
     /// Throws std::runtime_error naming the model when it cannot be loaded
     /// from the engine's installed tessdata.
     explicit TesseractRecognizer(const std::string& model = kOcrModel);
-    ~TesseractRecognizer() override;
 
     std::vector<Observation> recognizedLines(const PageImage& image) override;
 
 private:
-    std::unique_ptr<tesseract::TessBaseAPI> api_;
+    OwnedApi api_;
     std::string model_;
 };
 

@@ -3,10 +3,7 @@
 #include <memory>
 
 #include "ocr/scripted_recognizer.h"
-
-namespace tesseract {
-class TessBaseAPI;
-}
+#include "tesseract/tesseract_api.h"
 
 namespace leggipdf {
 
@@ -17,12 +14,11 @@ class TesseractScriptDetector final : public ScriptDetector {
 public:
     /// Throws std::runtime_error when the "osd" model cannot be loaded.
     TesseractScriptDetector();
-    ~TesseractScriptDetector() override;
 
     std::optional<DetectedScript> detectedScript(const PageImage& image) override;
 
 private:
-    std::unique_ptr<tesseract::TessBaseAPI> api_;
+    OwnedApi api_;
 };
 
 }  // namespace leggipdf

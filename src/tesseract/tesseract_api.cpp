@@ -1,0 +1,45 @@
+#include "tesseract/tesseract_api.h"
+
+#include <leptonica/allheaders.h>
+#include <tesseract/baseapi.h>
+
+#include <limits>
+#include <stdexcept>
+
+#include "image/page_size.h"
+
+namespace leggipdf {
+
+void EndedApi::operator()(tesseract::TessBaseAPI* api) const {
+    api->End();
+    delete api;
+}
+
+void ClearedApi::operator()(tesseract::TessBaseAPI* api) const { api->Clear(); }
+
+OwnedApi quietApi(const std::string& model, tesseract::OcrEngineMode engine, tesseract::PageSegMode layout) {
+    setMsgSeverity(L_SEVERITY_NONE);  // Leptonica's warnings
+    OwnedApi api(new tesseract::TessBaseAPI());
+    api->SetVariable("debug_file", "/dev/null");  // Tesseract's, including its resolution estimates
+    if (api->Init(nullptr, model.c_str(), engine) != 0) {
+        const char* engineName = engine == tesseract::OEM_LSTM_ONLY ? "LSTM engine" : "legacy engine";
+        throw std::runtime_error("tesseract: TessBaseAPI::Init could not load the model '" + model + "' (" +
+                                 engineName + ", tessdata default)");
+    }
+    api->SetPageSegMode(layout);
+    return api;
+}
+
+PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image) {
+    constexpr auto kIntMax = std::numeric_limits<int>::max();
+    if (image.width > kIntMax || image.height > kIntMax || image.bytesPerRow > kIntMax) {
+        throw std::runtime_error("tesseract: image of " + std::to_string(image.width) + "x" +
+                                 std::to_string(image.height) + " pixels is too large for SetImage");
+    }
+    api.SetImage(image.pixels, static_cast<int>(image.width), static_cast<int>(image.height), 1,
+                 static_cast<int>(image.bytesPerRow));
+    api.SetSourceResolution(static_cast<int>(kRenderDotsPerInch));
+    return PageInApi(&api);
+}
+
+}  // namespace leggipdf
