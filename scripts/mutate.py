@@ -265,7 +265,7 @@ MUTANTS = [
     ("scripts-no-linewise", "Latin lines never stand in for the script model's",
      "                line = candidate;", "                (void)candidate;"),
     ("scripts-missing-model-fatal", "a script whose model is missing fails the page",
-     "            // Its model is not installed: remembered, so it is tried only once.", "            throw;"),
+     "unlessItFails([&] { return makeEngine_(model); }).value_or(nullptr)", "makeEngine_(model)"),
     ("scripts-detector-confidence", "the detector's confidence lost",
      "return DetectedScript{script, scriptConfidence};", "return DetectedScript{script, 0.0};"),
     ("spacing-kept", "spaces between ideographs kept",
