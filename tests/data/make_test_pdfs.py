@@ -12,6 +12,7 @@ import random
 import subprocess
 import sys
 import textwrap
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
@@ -211,6 +212,46 @@ def make_dense_scans():
               scan_pages([dense_page(first), dense_page(second)]))
 
 
+def raw_pdf(name, content, side, compress=False):
+    """One page of side x side pt, written without an xref table as damaged
+    files often are. Resources: Helvetica as /F1, and as /P1 a tiling
+    pattern of 0.001-pt cells that no renderer finishes drawing."""
+    data = zlib.compress(content, 9) if compress else content
+    objects = [
+        b"<</Type/Catalog/Pages 2 0 R>>", b"<</Type/Pages/Kids[3 0 R]/Count 1>>",
+        b"<</Type/Page/Parent 2 0 R/MediaBox[0 0 %d %d]/Contents 4 0 R"
+        b"/Resources<</Font<</F1 5 0 R>>/Pattern<</P1 6 0 R>>>>>>" % (side, side),
+        b"<</Length %d%s>>stream\n" % (len(data), b"/Filter/FlateDecode" if compress else b"")
+        + data + b"\nendstream",
+        b"<</Type/Font/Subtype/Type1/BaseFont/Helvetica>>",
+        b"<</PatternType 1/PaintType 1/TilingType 1/BBox[0 0 0.001 0.001]/XStep 0.001"
+        b"/YStep 0.001/Resources<<>>/Length 31>>stream\n0 0 0 rg 0 0 0.0005 0.0005 re f\nendstream"]
+    body = b"".join(b"%d 0 obj" % (i + 1) + x + b"endobj\n" for i, x in enumerate(objects))
+    with open(out(name), "wb") as handle:
+        handle.write(b"%PDF-1.4\n" + body + b"trailer<</Root 1 0 R>>\n%%EOF\n")
+
+
+def edited(source, name, old, new):
+    with open(out(source), "rb") as handle:
+        data = handle.read()
+    with open(out(name), "wb") as handle:
+        handle.write(data.replace(old, new, 1))
+
+
+def make_hostile():
+    """Files that exhaust time or memory, or name what no reader knows."""
+    raw_pdf("endless.pdf", b"/Pattern cs /P1 scn 0 0 612 792 re f", 612)
+    raw_pdf("9000pt.pdf", b"0 0 0 RG 10 w 100 100 m 8000 8000 l S", 9000)
+    raw_pdf("nested.pdf", b"q " * 3000000 + b"BT /F1 12 Tf 72 700 Td (ciao) Tj ET", 612, True)
+    raw_pdf("long-path.pdf", b"0 0 m " + b"1 1 l " * 20000000 + b"S", 612, True)
+    edited("scan-english.pdf", "scan-on-huge-page.pdf", b"/MediaBox [0 0 595.28 841.89]",
+           b"/MediaBox [0 0 6000 6000]")
+    subprocess.run(["qpdf", "--encrypt", "", "owner", "128", "--use-aes=y", "--",
+                    out("text-three-pages.pdf"), out("aes-128.pdf")], check=True)
+    edited("aes-128.pdf", "unknown-crypt-filter.pdf", b"/AESV2", b"/XYZV2")
+    os.remove(out("aes-128.pdf"))
+
+
 def main():
     three_pages = make_text_three_pages()
     make_simple_text_files()
@@ -220,6 +261,7 @@ def main():
     make_rotated_scan()
     make_large_scan()
     make_dense_scans()
+    make_hostile()
 
 
 if __name__ == "__main__":

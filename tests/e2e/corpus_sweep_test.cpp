@@ -7,7 +7,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "support.h"
 
@@ -18,18 +17,14 @@ struct CorpusFile {
     std::string name, expect;
 };
 
+// Tab-separated, after a header: file, pages, category, expectation, notes.
 std::vector<CorpusFile> manifest() {
-    std::ifstream file(testing::corpusDirectory() + "/manifest.tsv");
+    std::ifstream file(std::string(LEGGIPDF_CORPUS) + "/manifest.tsv");
     std::vector<CorpusFile> files;
-    std::string line, pages, category;
-    std::getline(file, line);  // header
-    while (std::getline(file, line)) {
-        std::istringstream fields(line);
-        CorpusFile entry;
-        std::getline(std::getline(std::getline(std::getline(fields, entry.name, '\t'), pages, '\t'), category, '\t'),
-                     entry.expect, '\t');
-        if (!entry.name.empty()) files.push_back(entry);
-    }
+    std::string notes, pages, category;
+    std::getline(file, notes);
+    for (CorpusFile entry; file >> entry.name >> pages >> category >> entry.expect && std::getline(file, notes);)
+        files.push_back(entry);
     return files;
 }
 
@@ -42,7 +37,7 @@ const std::set<std::string> kCropBoxSmaller = {"cropbox-hides-lower-half.pdf", "
 const std::set<std::string> kPagesNotReturned = {"pagetree-loop.pdf", "pagetree-wrong-count.pdf"};
 
 void expectTextLayersMatch(const std::string& name, const ExtractionResult& result) {
-    const std::string text = testing::outputOf("/usr/bin/pdftotext", {"-enc", "UTF-8", testing::corpusPdf(name), "-"});
+    const std::string text = testing::outputOf({"/usr/bin/pdftotext", "-enc", "UTF-8", testing::corpusPdf(name), "-"});
     std::map<std::int64_t, std::string> ours;
     for (const auto& page : result.pages) ours[page.page] = page.text;
     std::int64_t number = 1;
@@ -60,7 +55,7 @@ class CorpusSweep : public ::testing::TestWithParam<CorpusFile> {};
 
 TEST_P(CorpusSweep, EndsCleanly) {
     const auto& [name, expect] = GetParam();
-    const auto run = testing::runTool({testing::corpusPdf(name)}, std::chrono::seconds(600));
+    const auto run = testing::run({LEGGIPDF_BINARY, testing::corpusPdf(name)}, testing::Stdout::captured, std::chrono::seconds(600));
     ASSERT_FALSE(run.timedOut);
     ASSERT_EQ(run.signal, 0);
     if (expect == "unreadable") {

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "pdf/poppler_document.h"
+#include "support.h"
 #include "tesseract/tesseract_recognizer.h"
 
 namespace leggipdf {
 namespace {
 
-std::string data(const std::string& name) { return std::string(LEGGIPDF_TEST_DATA) + "/" + name; }
-std::string corpus(const std::string& name) { return std::string(LEGGIPDF_CORPUS) + "/pdf/" + name; }
+using testing::corpusPdf;
+using testing::testData;
 
 std::optional<PageImage> rendered(const std::string& path, std::int64_t index = 0) {
     return openedPopplerDocument(path)->page(index)->renderedImage();
@@ -37,12 +38,12 @@ TEST(PopplerRendering, SizedFromTheMediaBoxDrawnUprightOverWhite) {
         std::string path;
         std::int64_t index, width, height, firstInk, lastInk;
     } cases[] = {
-        {data("text-three-pages.pdf"), 0, 1488, 2104, 155, 265},             // 595.28 x 841.89
-        {data("rotated-scan.pdf"), 0, 2104, 1488, 226, 357},                 // /Rotate 90: drawn upright
-        {data("blank.pdf"), 0, 1488, 2104, -1, -1},                          // nothing drawn: all white
-        {corpus("mediabox-nonzero-origin.pdf"), 0, 907, 644, 319, 343},      // 362.84 x 257.96 off the origin
-        {corpus("cropbox-hides-lower-half.pdf"), 0, 1488, 2104, 218, 1051},  // the lower half is hidden: white
-        {corpus("mediabox-tiny-3pt-10p.pdf"), 3, 7, 7, 2, 5},
+        {testData("text-three-pages.pdf"), 0, 1488, 2104, 155, 265},             // 595.28 x 841.89
+        {testData("rotated-scan.pdf"), 0, 2104, 1488, 226, 357},                 // /Rotate 90: drawn upright
+        {testData("blank.pdf"), 0, 1488, 2104, -1, -1},                          // nothing drawn: all white
+        {corpusPdf("mediabox-nonzero-origin.pdf"), 0, 907, 644, 319, 343},      // 362.84 x 257.96 off the origin
+        {corpusPdf("cropbox-hides-lower-half.pdf"), 0, 1488, 2104, 218, 1051},  // the lower half is hidden: white
+        {corpusPdf("mediabox-tiny-3pt-10p.pdf"), 3, 7, 7, 2, 5},
     };
     for (const auto& c : cases) {
         const std::optional<PageImage> image = rendered(c.path, c.index);
@@ -53,12 +54,12 @@ TEST(PopplerRendering, SizedFromTheMediaBoxDrawnUprightOverWhite) {
         EXPECT_LE(std::abs(first - c.firstInk), 6) << c.path << ": first inked row " << first;
         EXPECT_LE(std::abs(last - c.lastInk), 6) << c.path << ": last inked row " << last;
     }
-    EXPECT_FALSE(rendered(data("huge-mediabox.pdf")));
+    EXPECT_FALSE(rendered(testData("huge-mediabox.pdf")));
 }
 
 TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     TesseractRecognizer recognizer;
-    const std::vector<Observation> lines = recognizer.recognizedLines(*rendered(data("scan-english.pdf")));
+    const std::vector<Observation> lines = recognizer.recognizedLines(*rendered(testData("scan-english.pdf")));
     ASSERT_GE(lines.size(), 8u);
     for (const auto& line : lines) {
         EXPECT_GE(line.boundingBox.x, 0.0);
@@ -69,7 +70,7 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     // The engine reports the top line first: with y growing upward its box lies above the last one's.
     EXPECT_GT(lines.front().boundingBox.y, lines.back().boundingBox.y);
     EXPECT_NE(lines.front().candidate.value_or("").find("Thames"), std::string::npos);
-    EXPECT_TRUE(recognizer.recognizedLines(*rendered(data("blank.pdf"))).empty());
+    EXPECT_TRUE(recognizer.recognizedLines(*rendered(testData("blank.pdf"))).empty());
     // Worker processes read each page with a copy of the engine as it stood
     // after the pages before: a page must read the same as on a fresh engine.
     const auto candidates = [](const std::vector<Observation>& read) {
@@ -77,7 +78,7 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
         for (const auto& line : read) texts.push_back(line.candidate.value_or(""));
         return texts;
     };
-    const PageImage italian = *rendered(data("scan-italian.pdf"));
+    const PageImage italian = *rendered(testData("scan-italian.pdf"));
     EXPECT_EQ(candidates(recognizer.recognizedLines(italian)),
               candidates(TesseractRecognizer().recognizedLines(italian)));
 }

@@ -1,6 +1,19 @@
+// What the tests share: running programs, the result form read back, and the
+// tests' own references, written apart from the code under test.
 #pragma once
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +21,16 @@
 #include "model/extraction_result.h"
 
 namespace leggipdf::testing {
+
+inline std::string testData(const std::string& name) { return std::string(LEGGIPDF_TEST_DATA) + "/" + name; }
+inline std::string corpusPdf(const std::string& name) { return std::string(LEGGIPDF_CORPUS) + "/pdf/" + name; }
+
+inline std::string fileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
 
 /// What one run of a program did.
 struct ToolRun {
@@ -21,33 +44,93 @@ struct ToolRun {
 /// nowhere (closed), or a pipe whose reader has gone.
 enum class Stdout { captured, devFull, closed, brokenPipe };
 
-/// Runs `program` (by default the leggipdf binary) with `arguments` after its
-/// name, killing it after `limit`.
-ToolRun runTool(const std::vector<std::string>& arguments, std::chrono::seconds limit = std::chrono::seconds(120),
-                Stdout stdoutMode = Stdout::captured, const std::string& program = LEGGIPDF_BINARY);
+/// Runs `command` (NAME=value words for its environment, then the program and
+/// its arguments) through the shell, killing it after `limit`.
+inline ToolRun run(const std::vector<std::string>& command, Stdout stdoutMode = Stdout::captured,
+                   std::chrono::seconds limit = std::chrono::seconds(300)) {
+    const auto quoted = [](const std::string& word) {
+        std::string result = "'";
+        for (char c : word) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return result + "'";
+    };
+    const std::string base = std::filesystem::temp_directory_path() / ("leggipdf-" + std::to_string(getpid()));
+    const std::string out = base + ".out", err = base + ".err";
+    // The read end closes at once, so every write to the other one fails with EPIPE.
+    int broken[2];
+    if (pipe(broken) != 0) throw std::runtime_error("pipe");
+    close(broken[0]);
+    const std::string redirections[] = {"> " + quoted(out), ">/dev/full", ">&-", ">&" + std::to_string(broken[1])};
+    std::string line = "exec timeout -s KILL " + std::to_string(limit.count()) + " /usr/bin/env";
+    for (const auto& word : command) line.append(" ").append(quoted(word));
+    line.append(" ").append(redirections[static_cast<int>(stdoutMode)]).append(" 2> ").append(quoted(err));
+    const int status = std::system(line.c_str());
+    close(broken[1]);
 
-/// Runs `program`, expecting status 0; returns its stdout.
-std::string outputOf(const std::string& program, const std::vector<std::string>& arguments);
+    ToolRun result{-1, 0, false, fileText(out), fileText(err)};
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.timedOut = code == 124;  // what timeout(1) returns for a command it had to kill
+    result.status = code < 128 ? code : -1;
+    result.signal = code < 128 ? 0 : code - 128;
+    return result;
+}
 
-/// Writes a one-page PDF of `side` x `side` points whose content stream is
-/// `content` under the temporary folder; returns its path. Its resources:
-/// Helvetica as /F1, and as /P1 a tiling pattern of 0.001 pt cells that no
-/// renderer finishes drawing.
-std::string writtenPdf(const std::string& name, const std::string& content, int side);
-
-std::string testData(const std::string& name);   // path under tests/data
-std::string corpusPdf(const std::string& name);  // path under the shared corpus
-std::string corpusDirectory();
-std::string fileText(const std::string& path);
+/// Runs `command`, expecting status 0; returns its stdout.
+inline std::string outputOf(const std::vector<std::string>& command) {
+    const ToolRun result = run(command);
+    if (result.status != 0) throw std::runtime_error(command.front() + " failed: " + result.err);
+    return result.out;
+}
 
 /// The result form read back with nlohmann::json; throws on anything else.
-ExtractionResult decoded(std::string_view json);
+inline ExtractionResult decoded(std::string_view json) {
+    const auto document = nlohmann::json::parse(json);
+    ExtractionResult result{{}, document.at("usedOCR").get<bool>()};
+    for (const auto& page : document.at("pages"))
+        result.pages.push_back({page.at("page").get<std::int64_t>(), page.at("text").get<std::string>()});
+    return result;
+}
 
-/// The tests' own reduction to one line: words split at every Unicode space
-/// separator and line break, joined by single spaces.
-std::string oneLine(std::string_view text);
+/// Every Unicode space separator and line break, as UTF-8.
+inline const std::string_view kSeparators[] = {
+    " ",      "\t",     "\n",     "\v",     "\f",     "\r",     "\u0085", "\u00A0", "\u1680", "\u2000",
+    "\u2001", "\u2002", "\u2003", "\u2004", "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200A",
+    "\u2028", "\u2029", "\u202F", "\u205F", "\u3000"};
+
+/// The tests' own reduction to one line: words split at every separator,
+/// joined by single spaces.
+inline std::string oneLine(std::string_view text) {
+    std::string words, word;
+    for (std::size_t at = 0; at <= text.size();) {
+        std::size_t space = at == text.size() ? 1 : 0;  // the bytes of a separator starting here
+        for (std::string_view s : kSeparators) space = text.substr(at).starts_with(s) ? s.size() : space;
+        if (space == 0) {
+            word.push_back(text[at++]);
+            continue;
+        }
+        if (!word.empty()) words += (words.empty() ? "" : " ") + word;
+        word.clear();
+        at += space;
+    }
+    return words;
+}
 
 /// Edit distance of `text` from `reference` over the reference's length.
-double characterErrorRate(const std::string& text, const std::string& reference);
+inline double characterErrorRate(const std::string& text, const std::string& reference) {
+    std::vector<std::size_t> row(text.size() + 1);
+    for (std::size_t j = 0; j <= text.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= reference.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= text.size(); ++j) {
+            const std::size_t substitution = diagonal + (reference[i - 1] != text[j - 1] ? 1 : 0);
+            diagonal = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitution});
+        }
+    }
+    return static_cast<double>(row[text.size()]) / static_cast<double>(std::max<std::size_t>(reference.size(), 1));
+}
 
 }  // namespace leggipdf::testing
+

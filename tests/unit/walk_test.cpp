@@ -1,0 +1,193 @@
+// The page walk on fake documents, each page read in turn in this process or
+// in forked workers: text layers kept, empty ones recognised, gaps left, the
+// same result whatever the plan, never more workers than asked or than memory
+// holds, and the failure of the lowest-numbered page with every child reaped.
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+#include "extraction/extract.h"
+#include "model/extraction_failure.h"
+#include "workers/forked_scan_reader.h"
+
+namespace leggipdf {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A page's text layer, and the id its image carries (as its width) to tell the
+// recogniser what to answer; id -1 makes the rendering fail.
+struct FakePageContent {
+    std::string textLayer;
+    std::int64_t imageId = 0;
+    bool layerRunsOutOfMemory = false;
+    int layerMilliseconds = 0;  // how long reading the text layer takes
+};
+using Pages = std::vector<std::optional<FakePageContent>>;  // nullopt: no page at that index
+
+// Records the indices fetched and how many pages are alive at once.
+class FakeDocument final : public Document {
+public:
+    explicit FakeDocument(Pages pages) : pages_(std::move(pages)) {}
+    std::int64_t pageCount() const override { return static_cast<std::int64_t>(pages_.size()); }
+    std::unique_ptr<Page> page(std::int64_t index) const override {
+        fetched.push_back(index);
+        const auto& content = pages_.at(static_cast<std::size_t>(index));
+        return content ? std::make_unique<FakePage>(*content, *this) : nullptr;
+    }
+    mutable std::vector<std::int64_t> fetched;
+    mutable int livePages = 0, maxLivePages = 0;
+
+private:
+    struct FakePage final : Page {
+        FakePage(FakePageContent content, const FakeDocument& owner) : content_(std::move(content)), owner_(owner) {
+            owner_.maxLivePages = std::max(owner_.maxLivePages, ++owner_.livePages);
+        }
+        ~FakePage() override { --owner_.livePages; }
+        std::string text() const override {
+            if (content_.layerRunsOutOfMemory) throw std::bad_alloc();
+            std::this_thread::sleep_for(std::chrono::milliseconds(content_.layerMilliseconds));
+            return content_.textLayer;
+        }
+        std::optional<PageImage> renderedImage() const override {
+            if (content_.imageId < 0) return std::nullopt;
+            return PageImage{content_.imageId, 1, 1, nullptr, nullptr};
+        }
+        FakePageContent content_;
+        const FakeDocument& owner_;
+    };
+    Pages pages_;
+};
+
+// Kept in memory shared with the workers.
+struct Tally {
+    std::atomic<int> reading, mostAtOnce, readInWorkers;
+};
+
+// Image ids: kBlank reads as nothing, kSlowFailure and kFailure throw, kCrash
+// dies by SIGKILL, kAbort aborts, kStuck never answers, kLate answers after
+// 0.9 s; any other id reads as "testo <id>" after a pause long enough for
+// pages to overlap.
+constexpr std::int64_t kBlank = 29, kSlowFailure = 30, kFailure = 31, kCrash = 32, kStuck = 33, kAbort = 34,
+                       kLate = 35;
+
+struct FakeRecognizer final : TextRecognizer {
+    Tally* tally = static_cast<Tally*>(
+        mmap(nullptr, sizeof(Tally), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    pid_t parent = getpid();
+    ~FakeRecognizer() override { munmap(tally, sizeof(Tally)); }
+
+    std::string recognizedText(const PageImage& image) override {
+        if (getpid() != parent) ++tally->readInWorkers;
+        const int now = ++tally->reading;
+        for (int most = tally->mostAtOnce; most < now && !tally->mostAtOnce.compare_exchange_weak(most, now);) {
+        }
+        if (image.width == kCrash) kill(getpid(), SIGKILL);
+        if (image.width == kAbort) errno = 0, std::abort();
+        std::this_thread::sleep_for(image.width == kStuck  ? 1h
+                                    : image.width == kLate ? 900ms
+                                    : image.width == kFailure ? 0ms
+                                                              : 150ms);
+        --tally->reading;
+        if (image.width == kSlowFailure || image.width == kFailure) throw std::runtime_error("guasto");
+        return image.width == kBlank ? "" : "testo " + std::to_string(image.width);
+    }
+};
+
+// No plan: every page read in turn in this process.
+ExtractionResult extracted(const FakeDocument& document, TextRecognizer& recognizer, std::optional<WorkerPlan> plan) {
+    if (!plan) return extract(document, recognizer);
+    ForkedScanReader reader(recognizer, std::move(*plan));
+    return extract(document, reader);
+}
+
+Pages scans(std::vector<std::int64_t> ids) {
+    Pages pages;
+    for (const auto id : ids) pages.push_back(FakePageContent{"", id});
+    return pages;
+}
+
+bool noChildLeft() { return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD; }
+
+TEST(PageWalk, ReadsAsOneProcessWithinJobsAndMemory) {
+    const Pages pages = {FakePageContent{" prima\n pagina "}, FakePageContent{" \t\r\n", 1}, std::nullopt,
+                         FakePageContent{"", 4}, FakePageContent{"", kBlank}, FakePageContent{"."}};
+    const ExtractionResult expected{{{1, "prima pagina"}, {2, "testo 1"}, {4, "testo 4"}, {6, "."}}, true};
+    const struct {
+        std::optional<WorkerPlan> plan;
+        int mostAtOnce, readInWorkers;
+    } cases[] = {
+        {std::nullopt, 1, 0},
+        {WorkerPlan{1, 60.0}, 1, 3},
+        {WorkerPlan{2, std::nullopt}, 2, 3},
+        {WorkerPlan{8, 60.0}, 3, 3},
+        // Memory for two workers, with those already started counted as spent.
+        {WorkerPlan{8, std::nullopt, [] { return std::optional<std::int64_t>(70 << 20); }}, 2, 3},
+    };
+    for (const auto& c : cases) {
+        const unsigned jobs = c.plan ? c.plan->jobs : 0;
+        FakeRecognizer recognizer;
+        FakeDocument document(pages);
+        EXPECT_EQ(extracted(document, recognizer, c.plan), expected) << jobs;
+        EXPECT_EQ(recognizer.tally->mostAtOnce, c.mostAtOnce) << jobs;
+        EXPECT_EQ(recognizer.tally->readInWorkers, c.readInWorkers) << jobs;
+        EXPECT_EQ(document.fetched, (std::vector<std::int64_t>{0, 1, 2, 3, 4, 5})) << jobs;
+        EXPECT_TRUE(c.plan || document.maxLivePages == 1) << "one page alive at a time";
+        EXPECT_TRUE(noChildLeft()) << jobs;
+    }
+    // A single page to read starts no worker.
+    FakeRecognizer recognizer;
+    EXPECT_EQ(extracted(FakeDocument({FakePageContent{"uno"}, FakePageContent{"", 2}}), recognizer, WorkerPlan{4, std::nullopt}),
+              (ExtractionResult{{{1, "uno"}, {2, "testo 2"}}, true}));
+    EXPECT_EQ(recognizer.tally->readInWorkers, 0);
+}
+
+TEST(PageWalk, ReportsTheLowestFailedPageAndLeavesNoChildNorPage) {
+    const std::string timedOut = "the time ran out: the page was not read within LEGGIPDF_PAGE_TIMEOUT (0.5 s)";
+    const struct {
+        Pages pages;
+        std::string expected;
+        bool inTurnToo;  // also read in turn in this process, which stops at the failed page
+    } cases[] = {
+        {scans({1, kFailure, -1}), "OCR della pagina 2 non riuscito: guasto", true},
+        {{FakePageContent{"uno"}, std::nullopt, FakePageContent{"", -1}, FakePageContent{"", kFailure}},
+         "rendering della pagina 3 non riuscito",
+         true},
+        {scans({kSlowFailure, kFailure, 1}), "OCR della pagina 1 non riuscito: guasto", true},
+        {{FakePageContent{"", kSlowFailure}, FakePageContent{"", 1, true}}, "OCR della pagina 1 non riuscito: guasto",
+         true},
+        {scans({1, kCrash, kStuck}), "OCR della pagina 2 non riuscito: the page's reader died by signal 9 (Killed)",
+         false},
+        {scans({1, kAbort, kStuck}), "errore inatteso", false},  // what an abort gives in one process
+        {scans({kStuck, 1, kFailure}), "OCR della pagina 1 non riuscito: " + timedOut, false},
+        // Late while this process reads a slow text layer: the bound still holds.
+        {{FakePageContent{"", kLate}, FakePageContent{"lento", 0, false, 1500}},
+         "OCR della pagina 1 non riuscito: " + timedOut,
+         false},
+    };
+    for (const auto& c : cases) {
+        for (const auto& plan : {std::optional<WorkerPlan>(WorkerPlan{2, 0.5}), std::optional<WorkerPlan>()}) {
+            if (!plan && !c.inTurnToo) continue;
+            FakeRecognizer recognizer;
+            FakeDocument document(c.pages);
+            try {
+                extracted(document, recognizer, plan);
+                ADD_FAILURE() << "no failure: " << c.expected;
+            } catch (const ExtractionFailure& failure) {
+                EXPECT_EQ(failure.description(), c.expected);
+                EXPECT_TRUE(plan || static_cast<std::int64_t>(document.fetched.size()) == failure.pageNumber())
+                    << c.expected << ": read on after the failed page";
+            }
+            EXPECT_EQ(document.livePages, 0) << c.expected;
+            EXPECT_TRUE(noChildLeft()) << c.expected;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace leggipdf
