@@ -14,7 +14,9 @@ done
 [ "$(wc -w <<<"$workers")" -ge 2 ] || { echo "no two workers seen" >&2; exit 1; }
 kill -KILL "$tool"
 wait "$tool" 2>/dev/null || true
-sleep 1
+# Half a second: far more than the kernel needs to deliver the death signal,
+# far less than a worker needs to finish reading its dense page.
+sleep 0.5
 for pid in $workers; do
     # Gone, or dead and waiting to be reaped by whoever adopted it.
     if [ -e "/proc/$pid" ] && ! grep -q ') Z ' "/proc/$pid/stat"; then

@@ -38,9 +38,9 @@ TEST(PopplerRendering, SizedFromTheMediaBoxDrawnUprightOverWhite) {
         std::string path;
         std::int64_t index, width, height, firstInk, lastInk;
     } cases[] = {
-        {testData("text-three-pages.pdf"), 0, 1488, 2104, 155, 265},             // 595.28 x 841.89
-        {testData("rotated-scan.pdf"), 0, 2104, 1488, 226, 357},                 // /Rotate 90: drawn upright
-        {testData("blank.pdf"), 0, 1488, 2104, -1, -1},                          // nothing drawn: all white
+        {testData("text-three-pages.pdf"), 0, 1488, 2104, 155, 265},            // 595.28 x 841.89
+        {testData("rotated-scan.pdf"), 0, 2104, 1488, 226, 357},                // /Rotate 90: drawn upright
+        {testData("blank.pdf"), 0, 1488, 2104, -1, -1},                         // nothing drawn: all white
         {corpusPdf("mediabox-nonzero-origin.pdf"), 0, 907, 644, 319, 343},      // 362.84 x 257.96 off the origin
         {corpusPdf("cropbox-hides-lower-half.pdf"), 0, 1488, 2104, 218, 1051},  // the lower half is hidden: white
         {corpusPdf("mediabox-tiny-3pt-10p.pdf"), 3, 7, 7, 2, 5},

@@ -93,10 +93,10 @@ inline ExtractionResult decoded(std::string_view json) {
 }
 
 /// Every Unicode space separator and line break, as UTF-8.
-inline const std::string_view kSeparators[] = {
-    " ",      "\t",     "\n",     "\v",     "\f",     "\r",     "\u0085", "\u00A0", "\u1680", "\u2000",
-    "\u2001", "\u2002", "\u2003", "\u2004", "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200A",
-    "\u2028", "\u2029", "\u202F", "\u205F", "\u3000"};
+inline const std::string_view kSeparators[] = {" ",      "\t",     "\n",     "\v",     "\f",     "\r",     "\u0085",
+                                               "\u00A0", "\u1680", "\u2000", "\u2001", "\u2002", "\u2003", "\u2004",
+                                               "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200A", "\u2028",
+                                               "\u2029", "\u202F", "\u205F", "\u3000"};
 
 /// The tests' own reduction to one line: words split at every separator,
 /// joined by single spaces.
@@ -133,4 +133,3 @@ inline double characterErrorRate(const std::string& text, const std::string& ref
 }
 
 }  // namespace leggipdf::testing
-

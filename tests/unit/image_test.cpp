@@ -17,6 +17,7 @@ TEST(BitmapSize, TruncatesTurnsAndRefusesWhatCannotBeMade) {
     } cases[] = {
         {612, 792, false, PixelSize{1530, 1980}},
         {595.28, 841.89, false, PixelSize{1488, 2104}},
+        {0.3, 792, false, PixelSize{1, 1980}},
         {0.79, -5, false, PixelSize{1, 1}},
         {612, 792, true, PixelSize{1980, 1530}},
         {8400, 8400, false, PixelSize{21000, 21000}},

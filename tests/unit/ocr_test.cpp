@@ -168,8 +168,11 @@ struct FakeDetector final : ScriptDetector {
     std::optional<DetectedScript> detectedScript(const PageImage& image) override {
         ++asked;
         if (image.width == 4) throw std::runtime_error("osd failed");
-        const std::map<std::int64_t, DetectedScript> scripts = {
-            {1, {"Cyrillic", 2.0}}, {2, {"Cyrillic", 0.01}}, {3, {"Greek", 3.0}}, {5, {"Han", 1.5}}, {7, {"Hebrew", 9.0}}};
+        const std::map<std::int64_t, DetectedScript> scripts = {{1, {"Cyrillic", 2.0}},
+                                                                {2, {"Cyrillic", 0.01}},
+                                                                {3, {"Greek", 3.0}},
+                                                                {5, {"Han", 1.5}},
+                                                                {7, {"Hebrew", 9.0}}};
         const auto found = scripts.find(image.width);
         return found == scripts.end() ? std::nullopt : std::optional(found->second);
     }
@@ -185,8 +188,7 @@ struct ModelEngine final : LineRecognizer {
         const double confidence = latin ? static_cast<double>(image.height) : model_ == "Hebrew" ? 30 : 90;
         // Hebrew finds its line elsewhere, so no Latin line can stand in for it.
         const Box first = model_ == "Hebrew" ? Box{0.6, 0.2, 0.3, 0.02} : Box{0.1, 0.5, 0.3, 0.02};
-        return {{first, model_, confidence},
-                {Box{0.1, 0.4, 0.3, 0.02}, model_ + " bis", latin ? 85.0 : 50.0}};
+        return {{first, model_, confidence}, {Box{0.1, 0.4, 0.3, 0.02}, model_ + " bis", latin ? 85.0 : 50.0}};
     }
     std::string model_;
 };
@@ -210,9 +212,9 @@ TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
     };
     EXPECT_EQ(readAs(recognizer, 1, 80), "Latin");
     EXPECT_EQ(detectorsMade + FakeDetector::asked, 0) << "a trusted Latin reading needs no detector";
-    const std::pair<std::int64_t, std::string> pages[] = {{1, "Cyrillic"}, {2, "Latin"}, {3, "Latin"},    {4, "Latin"},
-                                                          {5, "HanS"},     {6, "Latin"}, {7, "Latin"},    {1, "Cyrillic"},
-                                                          {3, "Latin"}};
+    const std::pair<std::int64_t, std::string> pages[] = {{1, "Cyrillic"}, {2, "Latin"},    {3, "Latin"},
+                                                          {4, "Latin"},    {5, "HanS"},     {6, "Latin"},
+                                                          {7, "Latin"},    {1, "Cyrillic"}, {3, "Latin"}};
     for (const auto& [width, model] : pages) EXPECT_EQ(readAs(recognizer, width, 40), model) << width;
     EXPECT_EQ(readAs(recognizer, 1, 95), "Latin");
     // The more confident Latin line stands in its place on a page read as Cyrillic.
@@ -229,8 +231,8 @@ TEST(WithoutSpacesBetweenIdeographs, DropsOnlySpacesWithCjkOnBothSides) {
     const std::pair<std::string, std::string> cases[] = {
         {"北京 是  首都。 「東京」", "北京是首都。「東京」"},
         {"東京 は 2024 年 Tokyo 駅", "東京は 2024 年 Tokyo 駅"},  // digits and Latin keep theirs
-        {"한국어 문장 漢字", "한국어 문장 漢字"},                  // Korean writes spaces between words
-        {" 𠀀 𠀁 ", " 𠀀𠀁 "},                                     // four-byte ideographs; ends stay
+        {"한국어 문장 漢字", "한국어 문장 漢字"},                 // Korean writes spaces between words
+        {" 𠀀 𠀁 ", " 𠀀𠀁 "},                                    // four-byte ideographs; ends stay
         {"北 \xff 京 ｶﾅ ｶﾅ", "北 \xff 京ｶﾅｶﾅ"},                   // a stray byte is no ideograph
     };
     for (const auto& [line, expected] : cases) EXPECT_EQ(withoutSpacesBetweenIdeographs(line), expected) << line;

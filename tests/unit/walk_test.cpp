@@ -73,12 +73,11 @@ struct Tally {
 // dies by SIGKILL, kAbort aborts, kStuck never answers, kLate answers after
 // 0.9 s; any other id reads as "testo <id>" after a pause long enough for
 // pages to overlap.
-constexpr std::int64_t kBlank = 29, kSlowFailure = 30, kFailure = 31, kCrash = 32, kStuck = 33, kAbort = 34,
-                       kLate = 35;
+constexpr std::int64_t kBlank = 29, kSlowFailure = 30, kFailure = 31, kCrash = 32, kStuck = 33, kAbort = 34, kLate = 35;
 
 struct FakeRecognizer final : TextRecognizer {
-    Tally* tally = static_cast<Tally*>(
-        mmap(nullptr, sizeof(Tally), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    Tally* tally =
+        static_cast<Tally*>(mmap(nullptr, sizeof(Tally), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     pid_t parent = getpid();
     ~FakeRecognizer() override { munmap(tally, sizeof(Tally)); }
 
@@ -89,8 +88,8 @@ struct FakeRecognizer final : TextRecognizer {
         }
         if (image.width == kCrash) kill(getpid(), SIGKILL);
         if (image.width == kAbort) errno = 0, std::abort();
-        std::this_thread::sleep_for(image.width == kStuck  ? 1h
-                                    : image.width == kLate ? 900ms
+        std::this_thread::sleep_for(image.width == kStuck     ? 1h
+                                    : image.width == kLate    ? 900ms
                                     : image.width == kFailure ? 0ms
                                                               : 150ms);
         --tally->reading;
@@ -115,8 +114,9 @@ Pages scans(std::vector<std::int64_t> ids) {
 bool noChildLeft() { return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD; }
 
 TEST(PageWalk, ReadsAsOneProcessWithinJobsAndMemory) {
-    const Pages pages = {FakePageContent{" prima\n pagina "}, FakePageContent{" \t\r\n", 1}, std::nullopt,
-                         FakePageContent{"", 4}, FakePageContent{"", kBlank}, FakePageContent{"."}};
+    const Pages pages = {
+        FakePageContent{" prima\n pagina "}, FakePageContent{" \t\r\n", 1}, std::nullopt, FakePageContent{"", 4},
+        FakePageContent{"", kBlank},         FakePageContent{"."}};
     const ExtractionResult expected{{{1, "prima pagina"}, {2, "testo 1"}, {4, "testo 4"}, {6, "."}}, true};
     const struct {
         std::optional<WorkerPlan> plan;
@@ -142,7 +142,8 @@ TEST(PageWalk, ReadsAsOneProcessWithinJobsAndMemory) {
     }
     // A single page to read starts no worker.
     FakeRecognizer recognizer;
-    EXPECT_EQ(extracted(FakeDocument({FakePageContent{"uno"}, FakePageContent{"", 2}}), recognizer, WorkerPlan{4, std::nullopt}),
+    EXPECT_EQ(extracted(FakeDocument({FakePageContent{"uno"}, FakePageContent{"", 2}}), recognizer,
+                        WorkerPlan{4, std::nullopt}),
               (ExtractionResult{{{1, "uno"}, {2, "testo 2"}}, true}));
     EXPECT_EQ(recognizer.tally->readInWorkers, 0);
 }
@@ -159,7 +160,8 @@ TEST(PageWalk, ReportsTheLowestFailedPageAndLeavesNoChildNorPage) {
          "rendering della pagina 3 non riuscito",
          true},
         {scans({kSlowFailure, kFailure, 1}), "OCR della pagina 1 non riuscito: guasto", true},
-        {{FakePageContent{"", kSlowFailure}, FakePageContent{"", 1, true}}, "OCR della pagina 1 non riuscito: guasto",
+        {{FakePageContent{"", kSlowFailure}, FakePageContent{"", 1, true}},
+         "OCR della pagina 1 non riuscito: guasto",
          true},
         {scans({1, kCrash, kStuck}), "OCR della pagina 2 non riuscito: the page's reader died by signal 9 (Killed)",
          false},
