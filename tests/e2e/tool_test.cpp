@@ -1,6 +1,6 @@
 // The built binary: exact stdout bytes, stderr bytes and exit status on text
 // layers, bad input, bad settings and exhausted memory; scans read in reading
-// order with their script's model; pages read in workers; a stale OCR module.
+// order with their script's model; a stale OCR module.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -170,16 +170,6 @@ TEST(Ocr, ScansAreReadInReadingOrderWithTheirScriptsModels) {
             << label << ": " << text;
         EXPECT_FALSE(cjk && spaceBetweenWideCharacters(text)) << label << ": " << text;
     }
-}
-
-// Pages read at once in worker processes come out as read one after another.
-TEST(Ocr, PagesReadInWorkersMatchOneProcess) {
-    const std::string twoPages = testData("scan-two-pages.pdf");
-    const auto alone = testing::run({kTool, twoPages}), inWorkers = testing::run({"LEGGIPDF_JOBS=2", kTool, twoPages});
-    EXPECT_EQ(inWorkers.status, alone.status);
-    EXPECT_EQ(inWorkers.out, alone.out);
-    EXPECT_EQ(inWorkers.err, alone.err);
-    EXPECT_EQ(testing::decoded(alone.out).pages.size(), 2u);
 }
 
 // A module from another build beside the binary is refused before it is called.
