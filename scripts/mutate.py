@@ -261,7 +261,7 @@ MUTANTS = [
     ("scripts-han-traditional", "Han read as traditional Chinese",
      'if (script == "Han") return "HanS";', 'if (script == "Han") return "HanT";'),
     ("scripts-less-confident-kept", "the script model's reading kept even when less confident",
-     "return readingConfidence(other) > latinConfidence ? other : latin;", "return other;"),
+     "if (readingConfidence(other) > latinConfidence) return other;", "return other;"),
     ("scripts-no-linewise", "Latin lines never stand in for the script model's",
      "                line = candidate;", "                (void)candidate;"),
     ("scripts-missing-model-fatal", "a script whose model is missing fails the page",

@@ -48,8 +48,9 @@ auto unlessItFails(const Attempt& attempt) -> std::optional<decltype(attempt())>
     }
 }
 
-}  // namespace
-
+// The name of the model that reads `script`, as the script models are
+// named: the detector's "Han" is read as simplified Chinese ("HanS"),
+// "Korean" as "Hangul", kana as "Japanese"; other names are their own.
 std::string modelForScript(const std::string& script) {
     if (script == "Han") return "HanS";
     if (script == "Korean") return "Hangul";
@@ -57,15 +58,19 @@ std::string modelForScript(const std::string& script) {
     return script;
 }
 
+// The confidence of a reading: the mean of its lines' confidences weighted
+// by the length of their candidates; 100 for a reading without text.
 double readingConfidence(const std::vector<Observation>& lines) {
     double weighted = 0, length = 0;
     for (const auto& line : lines) {
-        const double size = static_cast<double>(line.candidate.value_or("").size());
+        const double size = static_cast<double>(line.candidate ? line.candidate->size() : 0);
         weighted += line.confidence * size;
         length += size;
     }
     return length > 0 ? weighted / length : 100.0;
 }
+
+}  // namespace
 
 ScriptedRecognizer::ScriptedRecognizer(DetectorMaker makeDetector, EngineMaker makeEngine)
     : makeDetector_(std::move(makeDetector)), makeEngine_(std::move(makeEngine)) {
@@ -80,7 +85,8 @@ std::vector<Observation> ScriptedRecognizer::recognizedLines(const PageImage& im
     LineRecognizer* engine = model == kFallbackModel ? nullptr : engineFor(model);
     if (!engine) return latin;
     std::vector<Observation> other = linewiseBest(engine->recognizedLines(image), latin);
-    return readingConfidence(other) > latinConfidence ? other : latin;
+    if (readingConfidence(other) > latinConfidence) return other;
+    return latin;
 }
 
 std::string ScriptedRecognizer::modelFor(const PageImage& image) {

@@ -44,22 +44,14 @@ inline constexpr double kTrustedConfidence = 80.0;
 /// confidence.
 inline constexpr double kMinScriptConfidence = 0.05;
 
-/// The name of the model that reads `script`, as the script models are
-/// named: the detector's "Han" is read as simplified Chinese ("HanS"),
-/// "Korean" as "Hangul", kana as "Japanese"; other names are their own.
-std::string modelForScript(const std::string& script);
-
-/// The confidence of a reading: the mean of its lines' confidences weighted
-/// by the length of their candidates; 100 for a reading without text.
-double readingConfidence(const std::vector<Observation>& lines);
-
 /// Reads each page with the Latin model first, and when that reading is not
 /// trusted (kTrustedConfidence), asks the detector for the page's script and
 /// reads it again with that script's model. Each line of that reading gives
 /// way to the Latin line in the same place (half their joint area shared)
 /// when that one is the more confident, and the result is kept when it is
-/// more confident than the Latin reading as a whole. So Latin pages cost what they always did, and the
-/// detector is made only for the first page that needs it. The Latin engine
+/// more confident than the Latin reading as a whole. So Latin pages cost what
+/// they always did, and the detector is made only for the first page that
+/// needs it. The Latin engine
 /// is made in the constructor (so that processes forked afterwards share it);
 /// the detector and every other engine on first need, and each is kept for
 /// the rest of the run. The Latin reading stands when the detector cannot be

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-
 namespace leggipdf {
 namespace {
 

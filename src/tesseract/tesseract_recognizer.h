@@ -4,13 +4,10 @@
 #include <string>
 
 #include "ocr/line_recognizer.h"
+#include "ocr/scripted_recognizer.h"
 #include "tesseract/tesseract_api.h"
 
 namespace leggipdf {
-
-/// The Latin-script model: one model for Italian, English and every other
-/// Latin-script language.
-inline constexpr const char* kOcrModel = "Latin";
 
 /// Tesseract's LSTM engine with its dictionaries, reading text lines. The
 /// model is loaded once, in the constructor, and reused for every page.
@@ -19,7 +16,7 @@ class TesseractRecognizer final : public LineRecognizer {
 public:
     /// Throws std::runtime_error naming the model when it cannot be loaded
     /// from the engine's installed tessdata.
-    explicit TesseractRecognizer(const std::string& model = kOcrModel);
+    explicit TesseractRecognizer(const std::string& model = kFallbackModel);
 
     std::vector<Observation> recognizedLines(const PageImage& image) override;
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-
 #include "ocr/scripted_recognizer.h"
 #include "tesseract/tesseract_api.h"
 
