@@ -71,6 +71,8 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     EXPECT_GT(lines.front().boundingBox.y, lines.back().boundingBox.y);
     EXPECT_NE(lines.front().candidate.value_or("").find("Thames"), std::string::npos);
     EXPECT_TRUE(recognizer.recognizedLines(*rendered(testData("blank.pdf"))).empty());
+    // A model that is not installed is an error its caller can read on without.
+    EXPECT_THROW(TesseractRecognizer("Klingon"), std::runtime_error);
     // Worker processes read each page with a copy of the engine as it stood
     // after the pages before: a page must read the same as on a fresh engine.
     const auto candidates = [](const std::vector<Observation>& read) {

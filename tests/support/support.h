@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/extraction_result.h"
@@ -32,11 +33,10 @@ inline std::string fileText(const std::string& path) {
     return text.str();
 }
 
-/// What one run of a program did.
+/// What one run of a program did: its exit status, or 128 + the signal that
+/// ended it (137 when it ran out of time and was killed).
 struct ToolRun {
-    int status = -1;  // exit status, or -1 when it did not exit normally
-    int signal = 0;   // the signal that ended it, if any
-    bool timedOut = false;
+    int status = -1;
     std::string out, err;
 };
 
@@ -66,13 +66,9 @@ inline ToolRun run(const std::vector<std::string>& command, Stdout stdoutMode = 
     const int status = std::system(line.c_str());
     close(broken[1]);
 
-    ToolRun result{-1, 0, false, fileText(out), fileText(err)};
+    ToolRun result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), fileText(out), fileText(err)};
     std::remove(out.c_str());
     std::remove(err.c_str());
-    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.timedOut = code == 124;  // what timeout(1) returns for a command it had to kill
-    result.status = code < 128 ? code : -1;
-    result.signal = code < 128 ? 0 : code - 128;
     return result;
 }
 
@@ -101,17 +97,18 @@ inline const std::string_view kSeparators[] = {" ",      "\t",     "\n",     "\v
 /// The tests' own reduction to one line: words split at every separator,
 /// joined by single spaces.
 inline std::string oneLine(std::string_view text) {
-    std::string words, word;
-    for (std::size_t at = 0; at <= text.size();) {
-        std::size_t space = at == text.size() ? 1 : 0;  // the bytes of a separator starting here
+    std::string words;
+    bool gap = false;  // a separator since the last word kept
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t space = 0;  // the bytes of a separator starting here
         for (std::string_view s : kSeparators) space = text.substr(at).starts_with(s) ? s.size() : space;
-        if (space == 0) {
-            word.push_back(text[at++]);
+        if (space > 0) {
+            gap = !words.empty();
+            at += space;
             continue;
         }
-        if (!word.empty()) words += (words.empty() ? "" : " ") + word;
-        word.clear();
-        at += space;
+        if (std::exchange(gap, false)) words += ' ';
+        words += text[at++];
     }
     return words;
 }

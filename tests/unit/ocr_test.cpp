@@ -131,6 +131,7 @@ Observation line(double top, double left, std::optional<std::string> text) {
 struct CountingEngine final : LineRecognizer {
     static inline int made = 0;
     static inline bool fail = false;
+    CountingEngine() { ++made; }
     std::vector<Observation> recognizedLines(const PageImage&) override {
         if (fail) throw std::runtime_error("tesseract: Recognize failed");
         return {line(0.2, 0.1, "giù\n"), line(0.8, 0.6, "destra"), line(0.5, 0.1, std::nullopt),
@@ -139,10 +140,7 @@ struct CountingEngine final : LineRecognizer {
 };
 
 TEST(LazyRecognizer, MakesTheEngineOnceOnTheFirstPageWithInkAndOrdersItsLines) {
-    LazyRecognizer recognizer([]() -> std::unique_ptr<LineRecognizer> {
-        ++CountingEngine::made;
-        return std::make_unique<CountingEngine>();
-    });
+    LazyRecognizer recognizer([]() -> std::unique_ptr<LineRecognizer> { return std::make_unique<CountingEngine>(); });
     const std::uint8_t white[] = {255, 255, 255, 255, 255, 255}, inked[] = {255, 255, 255, 255, 254, 255};
     const auto image = [](const std::uint8_t* pixels) { return PageImage{2, 2, 3, pixels, nullptr}; };
     EXPECT_EQ(recognizer.recognizedText(image(white)), "");
@@ -157,15 +155,13 @@ TEST(LazyRecognizer, MakesTheEngineOnceOnTheFirstPageWithInkAndOrdersItsLines) {
 // Answers by image width: 1 Cyrillic and sure, 2 Cyrillic and unsure,
 // 3 Greek, 4 fails, 5 Han, 7 Hebrew; any other width cannot be told.
 struct FakeDetector final : ScriptDetector {
-    static inline int asked = 0;
+    static inline int made = 0, asked = 0;
+    FakeDetector() { ++made; }
     std::optional<DetectedScript> detectedScript(const PageImage& image) override {
         ++asked;
         if (image.width == 4) throw std::runtime_error("osd failed");
-        const std::map<std::int64_t, DetectedScript> scripts = {{1, {"Cyrillic", 2.0}},
-                                                                {2, {"Cyrillic", 0.01}},
-                                                                {3, {"Greek", 3.0}},
-                                                                {5, {"Han", 1.5}},
-                                                                {7, {"Hebrew", 9.0}}};
+        const std::map<std::int64_t, DetectedScript> scripts = {
+            {1, {"Cyrillic", 2.0}}, {2, {"Cyrillic", 0.01}}, {3, {"Greek", 3.0}}, {5, {"Han", 1.5}}, {7, {"Hebrew", 9.0}}};
         const auto found = scripts.find(image.width);
         return found == scripts.end() ? std::nullopt : std::optional(found->second);
     }
@@ -188,23 +184,17 @@ struct ModelEngine final : LineRecognizer {
 
 TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
     std::vector<std::string> made;
-    int detectorsMade = 0;
     const auto makeEngine = [&made](const std::string& model) -> std::unique_ptr<LineRecognizer> {
         made.push_back(model);
         if (model == "Greek") throw std::runtime_error("Greek.traineddata not installed");
         return std::make_unique<ModelEngine>(model);
     };
-    ScriptedRecognizer recognizer(
-        [&detectorsMade] {
-            ++detectorsMade;
-            return std::make_unique<FakeDetector>();
-        },
-        makeEngine);
+    ScriptedRecognizer recognizer([] { return std::make_unique<FakeDetector>(); }, makeEngine);
     const auto readAs = [](ScriptedRecognizer& r, std::int64_t width, std::int64_t latinConfidence) {
         return r.recognizedLines(PageImage{width, latinConfidence, 1, nullptr, nullptr}).at(0).candidate.value_or("");
     };
     EXPECT_EQ(readAs(recognizer, 1, 80), "Latin");
-    EXPECT_EQ(detectorsMade + FakeDetector::asked, 0) << "a trusted Latin reading needs no detector";
+    EXPECT_EQ(FakeDetector::made + FakeDetector::asked, 0) << "a trusted Latin reading needs no detector";
     const std::pair<std::int64_t, std::string> pages[] = {{1, "Cyrillic"}, {2, "Latin"},    {3, "Latin"},
                                                           {4, "Latin"},    {5, "HanS"},     {6, "Latin"},
                                                           {7, "Latin"},    {1, "Cyrillic"}, {3, "Latin"}};
@@ -213,7 +203,7 @@ TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
     // The more confident Latin line stands in its place on a page read as Cyrillic.
     EXPECT_EQ(recognizer.recognizedLines(PageImage{1, 10, 1, nullptr, nullptr}).at(1).candidate, "Latin bis");
     EXPECT_EQ(made, (std::vector<std::string>{"Latin", "Cyrillic", "Greek", "HanS", "Hebrew"})) << "each made once";
-    EXPECT_EQ(detectorsMade, 1);
+    EXPECT_EQ(FakeDetector::made, 1);
     // Without a detector, every page keeps its Latin reading.
     ScriptedRecognizer blind([]() -> std::unique_ptr<ScriptDetector> { throw std::runtime_error("no osd"); },
                              makeEngine);
