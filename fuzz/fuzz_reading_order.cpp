@@ -5,11 +5,11 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <limits>
 #include <vector>
 
-#include "fuzz_check.h"
 #include "ocr/reading_order.h"
 
 namespace {
@@ -63,23 +63,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<bool> seen(original.size());  // a permutation of the input
     for (const Item& item : sorted) {
-        FUZZ_CHECK(item.index < original.size() && !seen[item.index]);
-        FUZZ_CHECK(std::memcmp(&item.box, &original[item.index].box, sizeof(Box)) == 0);
+        assert(item.index < original.size() && !seen[item.index]);
+        assert(std::memcmp(&item.box, &original[item.index].box, sizeof(Box)) == 0);
         seen[item.index] = true;
     }
     // Under 64 items, an insertion sort: no neighbour strictly precedes the one
     // before it, and no item passes one it ties with.
     for (std::size_t i = 0; sorted.size() < 64 && i < sorted.size(); ++i) {
-        FUZZ_CHECK(i == 0 || !precedes(sorted[i], sorted[i - 1]));
+        assert(i == 0 || !precedes(sorted[i], sorted[i - 1]));
         for (std::size_t j = i + 1; j < sorted.size(); ++j) {
             const bool tie = !precedes(sorted[i], sorted[j]) && !precedes(sorted[j], sorted[i]);
-            FUZZ_CHECK(!tie || sorted[i].index < sorted[j].index);
+            assert(!tie || sorted[i].index < sorted[j].index);
         }
     }
     if (mode == 2) {
         std::vector<Item> expected = original;
         std::stable_sort(expected.begin(), expected.end(), precedes);
-        for (std::size_t i = 0; i < sorted.size(); ++i) FUZZ_CHECK(sorted[i].index == expected[i].index);
+        for (std::size_t i = 0; i < sorted.size(); ++i) assert(sorted[i].index == expected[i].index);
     }
     return 0;
 }

@@ -19,14 +19,9 @@ std::optional<PageImage> rendered(const std::string& path, std::int64_t index = 
 // The first and last rows that hold a dark pixel; {-1, -1} for none.
 std::pair<std::int64_t, std::int64_t> inkedRows(const PageImage& image) {
     std::pair<std::int64_t, std::int64_t> rows{-1, -1};
-    for (std::int64_t y = 0; y < image.height; ++y) {
-        for (std::int64_t x = 0; x < image.width; ++x) {
-            if (image.at(x, y) >= 128) continue;
-            if (rows.first < 0) rows.first = y;
-            rows.second = y;
-            break;
-        }
-    }
+    for (std::int64_t y = 0; y < image.height; ++y)
+        for (std::int64_t x = 0; x < image.width; ++x)
+            if (image.at(x, y) < 128) rows = {rows.first < 0 ? y : rows.first, y};
     return rows;
 }
 
@@ -75,14 +70,9 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     EXPECT_THROW(TesseractRecognizer("Klingon"), std::runtime_error);
     // Worker processes read each page with a copy of the engine as it stood
     // after the pages before: a page must read the same as on a fresh engine.
-    const auto candidates = [](const std::vector<Observation>& read) {
-        std::vector<std::string> texts;
-        for (const auto& line : read) texts.push_back(line.candidate.value_or(""));
-        return texts;
-    };
     const PageImage italian = *rendered(testData("scan-italian.pdf"));
-    EXPECT_EQ(candidates(recognizer.recognizedLines(italian)),
-              candidates(TesseractRecognizer().recognizedLines(italian)));
+    EXPECT_EQ(textInReadingOrder(recognizer.recognizedLines(italian)),
+              textInReadingOrder(TesseractRecognizer().recognizedLines(italian)));
 }
 
 }  // namespace
