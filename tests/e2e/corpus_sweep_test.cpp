@@ -1,9 +1,9 @@
-// Runs the binary over every PDF of the shared corpus of real, damaged and
-// odd files. Each run must end cleanly: status 0 with a valid document and a
-// silent stderr, or status 1 with the fixed text; never a signal or a hang.
-// Pages with a text layer must equal pdftotext's text once reduced to one line.
+// The binary over every PDF of the shared corpus of real, damaged and odd
+// files: status 0 with a valid document and a silent stderr, or 1 with the
+// fixed text; text layers equal to pdftotext's once reduced to one line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
@@ -74,13 +74,11 @@ TEST_P(CorpusSweep, EndsCleanly) {
     if ((expect == "text" || expect == "mixed") && !kCropBoxSmaller.count(name)) expectTextLayersMatch(name, result);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSweep, ::testing::ValuesIn(manifest()),
-                         [](const ::testing::TestParamInfo<CorpusFile>& file) {
-                             std::string name = file.param.name.substr(0, file.param.name.size() - 4);
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSweep, ::testing::ValuesIn(manifest()), [](const auto& file) {
+    std::string name = file.param.name.substr(0, file.param.name.size() - 4);  // without ".pdf"
+    std::ranges::replace_if(name, [](unsigned char c) { return !std::isalnum(c); }, '_');
+    return name;
+});
 
 }  // namespace
 }  // namespace leggipdf

@@ -84,8 +84,9 @@ TEST(Outcomes, EachHasItsExactBytes) {
 
 // Generated scans against the text they were made from: turned and very large
 // pages, other writing systems read with their script's model, a page too
-// short to tell read as Latin; and page 40 of a manual that Debian installs (running 10-pt text, whose lines lie closer than
-// the line tolerance) scanned at 300 dpi, against pdftotext's reading.
+// short to tell read as Latin; and page 40 of a manual that Debian installs
+// (running 10-pt text, whose lines lie closer than the line tolerance) scanned
+// at 300 dpi, against pdftotext's reading.
 TEST(Ocr, ScansAreReadInReadingOrderWithTheirScriptsModels) {
     const std::string manual = "/usr/share/doc/c++-annotations/cplusplus.pdf", image = ::testing::TempDir() + "p40";
     outputOf({"/usr/bin/pdftoppm", "-r", "300", "-f", "40", "-l", "40", "-gray", "-png", "-singlefile", manual, image});

@@ -56,12 +56,8 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     TesseractRecognizer recognizer;
     const std::vector<Observation> lines = recognizer.recognizedLines(*rendered(testData("scan-english.pdf")));
     ASSERT_GE(lines.size(), 8u);
-    for (const auto& line : lines) {
-        EXPECT_GE(line.boundingBox.x, 0.0);
-        EXPECT_LE(line.boundingBox.x + line.boundingBox.width, 1.0);
-        EXPECT_GE(line.boundingBox.y, 0.0);
-        EXPECT_LE(line.boundingBox.y + line.boundingBox.height, 1.0);
-    }
+    for (const auto& [box, text, confidence] : lines)
+        EXPECT_TRUE(box.x >= 0 && box.y >= 0 && box.x + box.width <= 1 && box.y + box.height <= 1) << text.value_or("");
     // The engine reports the top line first: with y growing upward its box lies above the last one's.
     EXPECT_GT(lines.front().boundingBox.y, lines.back().boundingBox.y);
     EXPECT_NE(lines.front().candidate.value_or("").find("Thames"), std::string::npos);

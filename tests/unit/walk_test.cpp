@@ -1,7 +1,5 @@
-// The page walk on fake documents, each page read in turn in this process or
-// in forked workers: text layers kept, empty ones recognised, gaps left, the
-// same result whatever the plan, never more workers than asked or than memory
-// holds, and the failure of the lowest-numbered page with every child reaped.
+// The page walk on fake documents, read in turn or in forked workers: the same
+// result whatever the plan, within its bounds, and the lowest page's failure.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -55,8 +53,8 @@ private:
             return content_.textLayer;
         }
         std::optional<PageImage> renderedImage() const override {
-            if (content_.imageId < 0) return std::nullopt;
-            return PageImage{content_.imageId, 1, 1, nullptr, nullptr};
+            const PageImage image{content_.imageId, 1, 1, nullptr, nullptr};
+            return content_.imageId < 0 ? std::nullopt : std::optional(image);
         }
         FakePageContent content_;
         const FakeDocument& owner_;
