@@ -54,8 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PixelReader reader;
     try {
         const leggipdf::ExtractionResult result = leggipdf::extract(*document, reader);
-        std::int64_t previous = 0;
-        for (const auto& page : result.pages) {
+        for (std::int64_t previous = 0; const auto& page : result.pages) {
             assert(page.page > previous && page.page <= pageCount);
             assert(!page.text.empty() && leggipdf::normalized(page.text) == page.text);
             previous = page.page;

@@ -32,9 +32,7 @@ double coordinate(FuzzedDataProvider& input) {
     return byte < 0xF8 ? byte / 200.0 : kSpecial[byte - 0xF8];
 }
 
-Box freeBox(FuzzedDataProvider& input) {
-    return {coordinate(input), coordinate(input), coordinate(input), coordinate(input)};
-}
+Box freeBox(FuzzedDataProvider& in) { return {coordinate(in), coordinate(in), coordinate(in), coordinate(in)}; }
 
 std::vector<Item> itemsFrom(FuzzedDataProvider& input, int mode) {
     std::vector<Box> palette(mode == 1 ? input.ConsumeIntegralInRange<std::size_t>(1, 4) : 0);

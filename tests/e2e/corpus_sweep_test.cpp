@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "support.h"
 
@@ -49,18 +50,13 @@ void expectTextLayersMatch(const std::string& name, const ExtractionResult& resu
     }
 }
 
-void PrintTo(const CorpusFile& file, std::ostream* out) { *out << file.name; }
-
 class CorpusSweep : public ::testing::TestWithParam<CorpusFile> {};
 
 TEST_P(CorpusSweep, EndsCleanly) {
     const auto& [name, expect] = GetParam();
-    const auto run =
-        testing::run({LEGGIPDF_BINARY, testing::corpusPdf(name)}, testing::Stdout::captured, std::chrono::seconds(600));
+    const auto run = testing::run({LEGGIPDF_BINARY, testing::corpusPdf(name)});
     if (expect == "unreadable") {
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, "PDF non leggibile\n");
+        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::tuple(1, "", "PDF non leggibile\n"));
         return;
     }
     ASSERT_EQ(run.status, 0) << run.err;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <numeric>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -47,7 +48,7 @@ enum class Stdout { captured, devFull, closed, brokenPipe };
 /// Runs `command` (NAME=value words for its environment, then the program and
 /// its arguments) through the shell, killing it after `limit`.
 inline ToolRun run(const std::vector<std::string>& command, Stdout stdoutMode = Stdout::captured,
-                   std::chrono::seconds limit = std::chrono::seconds(300)) {
+                   std::chrono::seconds limit = std::chrono::seconds(600)) {
     const auto quoted = [](const std::string& word) {
         std::string result = "'";
         for (char c : word) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -116,14 +117,12 @@ inline std::string oneLine(std::string_view text) {
 /// Edit distance of `text` from `reference` over the reference's length.
 inline double characterErrorRate(const std::string& text, const std::string& reference) {
     std::vector<std::size_t> row(text.size() + 1);
-    for (std::size_t j = 0; j <= text.size(); ++j) row[j] = j;
+    std::iota(row.begin(), row.end(), std::size_t{0});
     for (std::size_t i = 1; i <= reference.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
+        std::size_t diagonal = std::exchange(row[0], i);
         for (std::size_t j = 1; j <= text.size(); ++j) {
             const std::size_t substitution = diagonal + (reference[i - 1] != text[j - 1] ? 1 : 0);
-            diagonal = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitution});
+            diagonal = std::exchange(row[j], std::min({row[j] + 1, row[j - 1] + 1, substitution}));
         }
     }
     return static_cast<double>(row[text.size()]) / static_cast<double>(std::max<std::size_t>(reference.size(), 1));

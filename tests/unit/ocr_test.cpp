@@ -53,10 +53,9 @@ TEST(PrecedesInReading, DecidesByLineThenLeftEdge) {
         {"tall lines 0.016 apart: beyond the tolerance", upper(0.05), lower(0.05, 0.016), true, false},
         {"negative height: the tolerance alone", upper(-0.01), lower(0.0), false, true},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(precedesInReading(c.a, c.b), c.aFirst) << c.name;
-        EXPECT_EQ(precedesInReading(c.b, c.a), c.bFirst) << c.name;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(std::pair(precedesInReading(c.a, c.b), precedesInReading(c.b, c.a)), std::pair(c.aFirst, c.bFirst))
+            << c.name;
 }
 
 // A generator fixed bit for bit, so that the pages below are the same on
@@ -96,13 +95,11 @@ std::vector<Box> pageOfBlocks(std::uint64_t seed, const std::vector<int>& length
 }
 
 // Which runs get merged first only shows on intransitive input, where no
-// property pins the result. These orders were worked out with a separate,
-// literal transcription of the procedure; the block pages make the collapse
-// rule's four-run test and its X == Z choice each decide one. The last, whose
-// run lengths meet X == Y + Z exactly (the three-run test is "<=", not "<"),
-// was recorded from this sort after a simulation of the run stack showed that
-// the two readings of the test merge differently there; so was "dense 64",
-// the smallest page sorted by merging rather than plain insertion.
+// property pins the result. The orders come from a separate, literal
+// transcription of the procedure; the block pages make the collapse rule's
+// four-run test and its X == Z choice decide one each. "X == Y + Z" (where
+// "<=" and "<" merge differently) and "dense 64" (the smallest page sorted by
+// merging) were recorded from this sort, after a simulation of the run stack.
 TEST(SortInReadingOrder, IntransitivePagesComeOutInRecordedOrder) {
     const struct {
         const char* name;

@@ -1,12 +1,46 @@
+// The bottom layers: normalisation to one line, the JSON form byte for byte,
+// bitmap sizes and the canvas a page is drawn on.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "image/page_canvas.h"
 #include "image/page_size.h"
+#include "model/json_form.h"
+#include "support.h"
+#include "text/normalized.h"
 
 namespace leggipdf {
 namespace {
+
+TEST(Normalized, SplitsAtEverySeparatorAndKeepsEverythingElse) {
+    // Every separator in the tests' own list, then look-alikes that are not
+    // (U+001C, ZWSP, BOM, WJ, SHY, U+3001, NUL) and bytes that are not UTF-8
+    // or only begin a separator.
+    const std::string kept[] = {"\x1C", "\u200B", "\uFEFF",   "\u2060",   "\u00AD",   "\u3001",   std::string(1, '\0'),
+                                "\xFF", "\xC2",   "\xE2\x80", "\xE1\x9A", "\xE3\x80", "\xC2\x84", "\xE2\x81\x9E"};
+    for (const std::string_view separator : testing::kSeparators) {
+        const std::string s(separator);
+        EXPECT_EQ(normalized(s + "a" + s + s + "b" + s), "a b") << ::testing::PrintToString(s);
+        EXPECT_EQ(normalized(s), "");
+    }
+    for (const auto& k : kept)
+        EXPECT_EQ(normalized(" a" + k + " \u00A0b\n"), "a" + k + " b") << ::testing::PrintToString(k);
+}
+
+TEST(JsonForm, EncodesExactBytes) {
+    const struct {
+        ExtractionResult result;
+        std::string expected;
+    } cases[] = {
+        {{{}, true}, R"({"pages":[],"usedOCR":true})"},
+        {{{{1, "uno"}, {3, "città"}}, false},
+         R"({"pages":[{"page":1,"text":"uno"},{"page":3,"text":"città"}],"usedOCR":false})"},
+        {{{{2, "a\"b\\c/\x01\x1f"}}, false}, R"({"pages":[{"page":2,"text":"a\"b\\c/\u0001\u001f"}],"usedOCR":false})"},
+        {{{{1, "a\xFFz\xC2"}}, false}, "{\"pages\":[{\"page\":1,\"text\":\"a\uFFFDz\uFFFD\"}],\"usedOCR\":false}"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(encoded(c.result), c.expected) << c.expected;
+}
 
 TEST(BitmapSize, TruncatesTurnsAndRefusesWhatCannotBeMade) {
     const double nan = NAN;
@@ -25,9 +59,8 @@ TEST(BitmapSize, TruncatesTurnsAndRefusesWhatCannotBeMade) {
         {1, 500'000, false, std::nullopt},
         {9'300, 9'300, false, std::nullopt},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(bitmapSize(c.width, c.height, c.turned), c.expected) << c.width << " x " << c.height;
-    }
 }
 
 TEST(ComposedImage, PlacesDrawingOverWhiteAndClips) {
