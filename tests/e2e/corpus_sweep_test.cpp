@@ -7,16 +7,13 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <tuple>
 
 #include "support.h"
 
 namespace leggipdf {
 namespace {
 
-struct CorpusFile {
-    std::string name, expect;
-};
+using CorpusFile = std::pair<std::string, std::string>;  // file name, expectation
 
 // Tab-separated, after a header: file, pages, category, expectation, notes.
 std::vector<CorpusFile> manifest() {
@@ -24,7 +21,7 @@ std::vector<CorpusFile> manifest() {
     std::vector<CorpusFile> files;
     std::string notes, pages, category;
     std::getline(file, notes);
-    for (CorpusFile entry; file >> entry.name >> pages >> category >> entry.expect && std::getline(file, notes);)
+    for (CorpusFile entry; file >> entry.first >> pages >> category >> entry.second && std::getline(file, notes);)
         files.push_back(entry);
     return files;
 }
@@ -56,7 +53,7 @@ TEST_P(CorpusSweep, EndsCleanly) {
     const auto& [name, expect] = GetParam();
     const auto run = testing::run({LEGGIPDF_BINARY, testing::corpusPdf(name)});
     if (expect == "unreadable") {
-        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::tuple(1, "", "PDF non leggibile\n"));
+        EXPECT_EQ(testing::Outcome(run.status, run.out, run.err), testing::Outcome(1, "", "PDF non leggibile\n"));
         return;
     }
     ASSERT_EQ(run.status, 0) << run.err;
@@ -71,7 +68,7 @@ TEST_P(CorpusSweep, EndsCleanly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSweep, ::testing::ValuesIn(manifest()), [](const auto& file) {
-    std::string name = file.param.name.substr(0, file.param.name.size() - 4);  // without ".pdf"
+    std::string name = file.param.first.substr(0, file.param.first.size() - 4);  // without ".pdf"
     std::ranges::replace_if(name, [](unsigned char c) { return !std::isalnum(c); }, '_');
     return name;
 });

@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <tuple>
 
 #include "support.h"
 
 namespace leggipdf {
 namespace {
 
+using testing::Outcome;
 using testing::outputOf;
 using testing::testData;
 
@@ -66,15 +66,14 @@ TEST(Outcomes, EachHasItsExactBytes) {
 #endif
     };
     for (const auto& c : cases) {
-        const auto run = testing::run(c.command, testing::Stdout::captured, std::chrono::seconds(60));
-        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::tuple(c.err.empty() ? 0 : 1, c.out, c.err))
-            << c.command.back();
+        const auto r = testing::run(c.command, testing::Stdout::captured, std::chrono::seconds(60));
+        EXPECT_EQ(Outcome(r.status, r.out, r.err), Outcome(c.err.empty() ? 0 : 1, c.out, c.err)) << c.command.back();
     }
     // A full disk, a closed descriptor, and a reader that has gone away
     // (EPIPE rather than a silent death by SIGPIPE).
     for (auto mode : {testing::Stdout::devFull, testing::Stdout::closed, testing::Stdout::brokenPipe}) {
         const auto run = testing::run({kTool, text}, mode);
-        EXPECT_EQ(std::tie(run.status, run.err), std::tuple(1, "scrittura del risultato non riuscita\n"));
+        EXPECT_EQ(Outcome(run.status, run.out, run.err), Outcome(1, "", "scrittura del risultato non riuscita\n"));
     }
 }
 
@@ -89,7 +88,7 @@ TEST(Ocr, ScansAreReadInReadingOrderWithTheirScriptsModels) {
     outputOf({"/usr/bin/img2pdf", "--pagesize", "595x842", "-o", image + ".pdf", image + ".png"});
     const struct {
         std::string name;  // of a scan in tests/data and its text; a path with a leading '/'
-        double bound;      // character error rate; CJK pages compared without spaces
+        double bound;      // character error rate; no spaces in the CJK references
         std::vector<std::string> words;
     } cases[] = {
         {image + ".pdf", 0.03, {}},
@@ -113,7 +112,7 @@ TEST(Ocr, ScansAreReadInReadingOrderWithTheirScriptsModels) {
         EXPECT_EQ(run.err, "") << c.name;
         const ExtractionResult result = testing::decoded(run.out);
         ASSERT_EQ(result.pages.size(), 1u) << c.name;
-        EXPECT_TRUE(result.usedOCR && result.pages[0].page == 1) << c.name;
+        EXPECT_TRUE(result.usedOCR && result.pages[0].page == 1) << c.name << ": " << run.out;
         const std::string& text = result.pages[0].text;
         for (const auto& word : c.words) EXPECT_NE(text.find(word), std::string::npos) << c.name << ": " << word;
         std::string reference = testing::oneLine(
@@ -135,7 +134,7 @@ TEST(Ocr, StaleModuleIsRefusedWithTheReason) {
     std::filesystem::remove(folder / "leggipdf-ocr.so");
     std::filesystem::create_symlink(LEGGIPDF_STALE_MODULE, folder / "leggipdf-ocr.so");
     const auto run = testing::run({binary, testData("scan-english.pdf")});
-    EXPECT_EQ(std::tie(run.status, run.out), std::tuple(1, ""));
+    EXPECT_EQ(std::tuple(run.status, run.out), std::tuple(1, std::string()));
     const std::string reason = "the OCR module " + (folder / "leggipdf-ocr.so").string() + " has version 0.0+ocr0";
     EXPECT_EQ(run.err.rfind("OCR della pagina 1 non riuscito: " + reason + ", expected ", 0), 0u) << run.err;
     std::filesystem::remove_all(folder);

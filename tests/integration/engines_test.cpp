@@ -55,13 +55,13 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     TesseractRecognizer recognizer;
     const std::vector<Observation> lines = recognizer.recognizedLines(*rendered(testData("scan-english.pdf")));
     ASSERT_GE(lines.size(), 8u);
-    for (const auto& [box, text, confidence] : lines)
-        EXPECT_TRUE(box.x >= 0 && box.y >= 0 && box.x + box.width <= 1 && box.y + box.height <= 1) << text.value_or("");
+    for (const auto& [b, text, confidence] : lines)
+        EXPECT_TRUE(b.x >= 0 && b.y >= 0 && b.x + b.width <= 1 && b.y + b.height <= 1) << b.x << "," << b.y;
     // The engine reports the top line first: with y growing upward its box lies above the last one's.
     EXPECT_GT(lines.front().boundingBox.y, lines.back().boundingBox.y);
     EXPECT_NE(lines.front().candidate.value_or("").find("Thames"), std::string::npos);
     EXPECT_TRUE(recognizer.recognizedLines(*rendered(testData("blank.pdf"))).empty());
-    // A model that is not installed is an error its caller can read on without.
+    // A model that is not installed throws, and its caller reads on in Latin.
     EXPECT_THROW(TesseractRecognizer("Klingon"), std::runtime_error);
     // Worker processes read each page with a copy of the engine as it stood
     // after the pages before: a page must read the same as on a fresh engine.

@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -40,6 +41,7 @@ struct ToolRun {
     int status = -1;
     std::string out, err;
 };
+using Outcome = std::tuple<int, std::string, std::string>;  // status, out, err: compared whole, printed readably
 
 /// Where the child's standard output goes: a file read back, /dev/full,
 /// nowhere (closed), or a pipe whose reader has gone.
@@ -48,7 +50,7 @@ enum class Stdout { captured, devFull, closed, brokenPipe };
 /// Runs `command` (NAME=value words for its environment, then the program and
 /// its arguments) through the shell, killing it after `limit`.
 inline ToolRun run(const std::vector<std::string>& command, Stdout stdoutMode = Stdout::captured,
-                   std::chrono::seconds limit = std::chrono::seconds(600)) {
+                   std::chrono::seconds limit = std::chrono::seconds(300)) {
     const auto quoted = [](const std::string& word) {
         std::string result = "'";
         for (char c : word) result += c == '\'' ? std::string("'\\''") : std::string(1, c);

@@ -133,6 +133,7 @@ struct CountingEngine final : LineRecognizer {
 };
 
 TEST(LazyRecognizer, MakesTheEngineOnceOnTheFirstPageWithInkAndOrdersItsLines) {
+    CountingEngine::made = 0;
     LazyRecognizer recognizer([]() -> std::unique_ptr<LineRecognizer> { return std::make_unique<CountingEngine>(); });
     const std::uint8_t white[] = {255, 255, 255, 255, 255, 255}, inked[] = {255, 255, 255, 255, 254, 255};
     const auto image = [](const std::uint8_t* pixels) { return PageImage{2, 2, 3, pixels, nullptr}; };
@@ -171,9 +172,10 @@ struct ModelEngine final : LineRecognizer {
 };
 
 TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
-    std::vector<std::string> made;
-    const auto makeEngine = [&made](const std::string& model) -> std::unique_ptr<LineRecognizer> {
-        made.push_back(model);
+    FakeDetector::made = FakeDetector::asked = 0;  // counted anew on each repeat of the test
+    std::vector<std::string> enginesMade;
+    const auto makeEngine = [&enginesMade](const std::string& model) -> std::unique_ptr<LineRecognizer> {
+        enginesMade.push_back(model);
         if (model == "Greek") throw std::runtime_error("Greek.traineddata not installed");
         return std::make_unique<ModelEngine>(model);
     };
@@ -188,7 +190,7 @@ TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
                                                           {7, "Latin"},    {1, "Cyrillic"}, {3, "Latin"}};
     for (const auto& [width, model] : pages) EXPECT_EQ(readAs(recognizer, width, 40), model) << width;
     EXPECT_EQ(readAs(recognizer, 1, 95), "Latin");
-    EXPECT_EQ(made, (std::vector<std::string>{"Latin", "Cyrillic", "Greek", "HanS", "Hebrew"})) << "each made once";
+    EXPECT_EQ(enginesMade, (std::vector<std::string>{"Latin", "Cyrillic", "Greek", "HanS", "Hebrew"})) << "each once";
     EXPECT_EQ(FakeDetector::made, 1);
     // Without a detector, every page keeps its Latin reading.
     ScriptedRecognizer blind([]() -> std::unique_ptr<ScriptDetector> { throw std::runtime_error("no osd"); },

@@ -20,13 +20,13 @@ using namespace std::chrono_literals;
 
 // A page's text layer, and the id its image carries (as its width) to tell the
 // recogniser what to answer; id -1 makes the rendering fail.
-struct Content {
+struct PageSpec {
     std::string textLayer;
     std::int64_t imageId = 0;
     bool layerRunsOutOfMemory = false;
     int layerMilliseconds = 0;  // how long reading the text layer takes
 };
-using Pages = std::vector<std::optional<Content>>;  // nullopt: no page at that index
+using Pages = std::vector<std::optional<PageSpec>>;  // nullopt: no page at that index
 
 // Records the indices fetched and how many pages are alive at once.
 class FakeDocument final : public Document {
@@ -43,7 +43,7 @@ public:
 
 private:
     struct FakePage final : Page {
-        FakePage(Content content, const FakeDocument& owner) : content_(std::move(content)), owner_(owner) {
+        FakePage(PageSpec content, const FakeDocument& owner) : content_(std::move(content)), owner_(owner) {
             owner_.maxLivePages = std::max(owner_.maxLivePages, ++owner_.livePages);
         }
         ~FakePage() override { --owner_.livePages; }
@@ -53,10 +53,10 @@ private:
             return content_.textLayer;
         }
         std::optional<PageImage> renderedImage() const override {
-            const PageImage image{content_.imageId, 1, 1, nullptr, nullptr};
-            return content_.imageId < 0 ? std::nullopt : std::optional(image);
+            if (content_.imageId < 0) return std::nullopt;
+            return PageImage{content_.imageId, 1, 1, nullptr, nullptr};
         }
-        Content content_;
+        PageSpec content_;
         const FakeDocument& owner_;
     };
     Pages pages_;
@@ -105,15 +105,15 @@ ExtractionResult extracted(const FakeDocument& document, TextRecognizer& recogni
 
 Pages scans(std::vector<std::int64_t> ids) {
     Pages pages;
-    for (const auto id : ids) pages.push_back(Content{"", id});
+    for (const auto id : ids) pages.push_back(PageSpec{"", id});
     return pages;
 }
 
 bool noChildLeft() { return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD; }
 
 TEST(PageWalk, ReadsAsOneProcessWithinJobsAndMemory) {
-    const Pages pages = {Content{" prima\n pagina "}, Content{" \t\r\n", 1}, std::nullopt, Content{"", 4},
-                         Content{"", kBlank}, Content{"."}};
+    const Pages pages = {PageSpec{" prima\n pagina "}, PageSpec{" \t\r\n", 1}, std::nullopt, PageSpec{"", 4},
+                         PageSpec{"", kBlank}, PageSpec{"."}};
     const ExtractionResult expected{{{1, "prima pagina"}, {2, "testo 1"}, {4, "testo 4"}, {6, "."}}, true};
     const struct {
         std::optional<WorkerPlan> plan;
@@ -139,7 +139,7 @@ TEST(PageWalk, ReadsAsOneProcessWithinJobsAndMemory) {
     }
     // A single page to read starts no worker.
     FakeRecognizer recognizer;
-    EXPECT_EQ(extracted(FakeDocument({Content{"uno"}, Content{"", 2}}), recognizer, WorkerPlan{4, std::nullopt}),
+    EXPECT_EQ(extracted(FakeDocument({PageSpec{"uno"}, PageSpec{"", 2}}), recognizer, WorkerPlan{4, std::nullopt}),
               (ExtractionResult{{{1, "uno"}, {2, "testo 2"}}, true}));
     EXPECT_EQ(recognizer.tally->readInWorkers, 0);
 }
@@ -155,15 +155,15 @@ TEST(PageWalk, ReportsTheLowestFailedPageAndLeavesNoChildNorPage) {
         bool inTurnToo;  // also read in turn in this process, which stops at the failed page
     } cases[] = {
         {scans({1, kFailure, -1}), ocr(2, "guasto"), true},
-        {{Content{"uno"}, std::nullopt, Content{"", -1}, Content{"", kFailure}},
+        {{PageSpec{"uno"}, std::nullopt, PageSpec{"", -1}, PageSpec{"", kFailure}},
          "rendering della pagina 3 non riuscito", true},
         {scans({kSlowFailure, kFailure, 1}), ocr(1, "guasto"), true},
-        {{Content{"", kSlowFailure}, Content{"", 1, true}}, ocr(1, "guasto"), true},
+        {{PageSpec{"", kSlowFailure}, PageSpec{"", 1, true}}, ocr(1, "guasto"), true},
         {scans({1, kCrash, kStuck}), ocr(2, "the page's reader died by signal 9 (Killed)"), false},
         {scans({1, kAbort, kStuck}), "errore inatteso", false},  // what an abort gives in one process
         {scans({kStuck, 1, kFailure}), timedOut, false},
         // Late while this process reads a slow text layer: the bound still holds.
-        {{Content{"", kLate}, Content{"lento", 0, false, 1500}}, timedOut, false},
+        {{PageSpec{"", kLate}, PageSpec{"lento", 0, false, 1500}}, timedOut, false},
     };
     for (const auto& c : cases) {
         for (const auto& plan : {std::optional<WorkerPlan>(WorkerPlan{2, 0.5}), std::optional<WorkerPlan>()}) {
