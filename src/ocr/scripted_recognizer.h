@@ -51,12 +51,12 @@ inline constexpr double kMinScriptConfidence = 0.05;
 /// when that one is the more confident, and the result is kept when it is
 /// more confident than the Latin reading as a whole. So Latin pages cost what
 /// they always did, and the detector is made only for the first page that
-/// needs it. The Latin engine
-/// is made in the constructor (so that processes forked afterwards share it);
-/// the detector and every other engine on first need, and each is kept for
-/// the rest of the run. The Latin reading stands when the detector cannot be
-/// made, fails, cannot tell, is less sure than kMinScriptConfidence, or names
-/// a script whose engine cannot be made (its model is not installed).
+/// needs it. The Latin engine is made in the constructor (so that processes
+/// forked afterwards share it); the detector and every other engine on first
+/// need, and each is kept for the rest of the run. The Latin reading stands
+/// when the detector cannot be made, fails, cannot tell, is less sure than
+/// kMinScriptConfidence, or names a script whose engine cannot be made (its
+/// model is not installed).
 class ScriptedRecognizer final : public LineRecognizer {
 public:
     using EngineMaker = std::function<std::unique_ptr<LineRecognizer>(const std::string& model)>;
