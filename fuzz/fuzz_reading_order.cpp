@@ -56,8 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     const int mode = input.ConsumeIntegralInRange(0, 2);
     const std::vector<Item> original = itemsFrom(input, mode);
-    std::vector<Item> sorted = original;
-    leggipdf::sortInReadingOrder(std::span<Item>(sorted), [](const Item& item) -> const Box& { return item.box; });
+    std::vector<Item> sorted;
+    for (const std::size_t i :
+         leggipdf::readingOrder(original.size(), [&original](std::size_t i) -> const Box& { return original[i].box; }))
+        sorted.push_back(original.at(i));
 
     std::vector<bool> seen(original.size());  // a permutation of the input
     for (const Item& item : sorted) {

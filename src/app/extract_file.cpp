@@ -1,19 +1,23 @@
 #include "app/extract_file.h"
 
 #include "extraction/extract.h"
-#include "ocr/recognizer_loader.h"
+#include "ocr/lazy_recognizer.h"
+#include "ocr/ocr_module.h"
 #include "pdf/poppler_document.h"
 #include "workers/forked_scan_reader.h"
 
 namespace leggipdf {
 
-ExtractionResult extract(const std::string& path, const Settings& settings) {
-    const std::unique_ptr<Document> document = openedPopplerDocument(path);
-    // The OCR engine is loaded on the first page that needs it, so documents
+ExtractionResult extractFile(const std::string& path, const Settings& settings) {
+    const std::unique_ptr<PopplerDocument> document = openedPopplerDocument(path);
+    // The OCR module is loaded on the first page that needs it, so documents
     // with a text layer never pay for it.
-    LazyRecognizer recognizer;
+    LazyRecognizer recognizer(recognizerFromOcrModule);
     if (!settings.pageTimeout && settings.jobs <= 1) return extract(*document, recognizer);
-    ForkedScanReader workers(recognizer, {settings.jobs, settings.pageTimeout});
+    WorkerPlan plan{settings.jobs, settings.pageTimeout};
+    plan.imageBytes = [&document](std::int64_t pageNumber) { return document->imageBytes(pageNumber - 1); };
+    ForkedScanReader workers(
+        recognizer, [&recognizer] { recognizer.load(); }, std::move(plan));
     return extract(*document, workers);
 }
 

@@ -11,6 +11,6 @@ namespace leggipdf {
 /// a text layer with the OCR module, in worker processes when `settings`
 /// bound each page's time or ask for several at once. Throws what
 /// openedPopplerDocument and extract throw.
-ExtractionResult extract(const std::string& path, const Settings& settings);
+ExtractionResult extractFile(const std::string& path, const Settings& settings);
 
 }  // namespace leggipdf

@@ -42,14 +42,8 @@ public:
         const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (real_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
         if (null >= 0) close(null);
-        abortTexts = {real_ >= 0 ? real_ : STDERR_FILENO, ExtractionFailure::outOfMemory().description() + "\n",
-                      ExtractionFailure::unexpected().description() + "\n"};
-        struct sigaction aborted = {};
-        aborted.sa_handler = endAbortedRun;
-        sigaction(SIGABRT, &aborted, &previousAbort_);
     }
     ~QuietStderr() {
-        sigaction(SIGABRT, &previousAbort_, nullptr);
         if (real_ < 0) return;
         dup2(real_, STDERR_FILENO);
         close(real_);
@@ -57,14 +51,34 @@ public:
     QuietStderr(const QuietStderr&) = delete;
     QuietStderr& operator=(const QuietStderr&) = delete;
 
+    /// Where our own texts go.
+    int descriptor() const { return real_ >= 0 ? real_ : STDERR_FILENO; }
+
     int failed(const std::string& text) const {
         // Nothing more can be reported if stderr itself is gone; the status says it.
-        (void)writtenFully(real_, text + "\n");
+        (void)writtenFully(descriptor(), text + "\n");
         return 1;
     }
 
 private:
     int real_;
+};
+
+// While it lives, an abort ends the run with one of our texts on `descriptor`.
+class AbortEndsRun {
+public:
+    explicit AbortEndsRun(int descriptor) {
+        abortTexts = {descriptor, ExtractionFailure::outOfMemory().description() + "\n",
+                      ExtractionFailure::unexpected().description() + "\n"};
+        struct sigaction aborted = {};
+        aborted.sa_handler = endAbortedRun;
+        sigaction(SIGABRT, &aborted, &previousAbort_);
+    }
+    ~AbortEndsRun() { sigaction(SIGABRT, &previousAbort_, nullptr); }
+    AbortEndsRun(const AbortEndsRun&) = delete;
+    AbortEndsRun& operator=(const AbortEndsRun&) = delete;
+
+private:
     struct sigaction previousAbort_ = {};
 };
 
@@ -72,10 +86,11 @@ private:
 
 int run(const std::vector<std::string>& arguments) {
     const QuietStderr stderrForUs;
+    const AbortEndsRun abortsEndTheRun(stderrForUs.descriptor());
     try {
         if (arguments.size() != 2) throw ExtractionFailure::invalidArguments();
         const Settings settings = settingsFromEnvironment();  // before the document is opened
-        std::string document = encoded(extract(arguments[1], settings));
+        std::string document = encoded(extractFile(arguments[1], settings));
         document.push_back('\n');
         if (!writtenFully(STDOUT_FILENO, document)) throw ExtractionFailure::outputFailed();
         return 0;

@@ -18,9 +18,6 @@ public:
     /// The page drawn for recognition, or empty when no bitmap can be made
     /// for it (too large, out of memory, a drawing that failed).
     virtual std::optional<PageImage> renderedImage() const = 0;
-    /// Bytes of the bitmap renderedImage would make, to plan memory with; 0
-    /// when unknown.
-    virtual std::int64_t imageBytes() const { return 0; }
 };
 
 /// An open document. Implementations own their library objects and release

@@ -7,23 +7,40 @@
 #include "text/normalized.h"
 
 namespace leggipdf {
+namespace {
 
-std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer,
-                            const std::function<void()>& drawn) {
-    // The image lives only in this scope, so it is released before the next
-    // page is fetched, whichever way recognition ends.
-    const std::optional<PageImage> image = page.renderedImage();
+class SequentialScanReader final : public ScanReader {
+public:
+    explicit SequentialScanReader(TextRecognizer& recognizer) : recognizer_(recognizer) {}
+
+    void read(std::unique_ptr<Page> page, std::int64_t pageNumber) override {
+        // The image lives only in this scope, so it is released before the
+        // next page is fetched, whichever way recognition ends.
+        const PageImage image = drawnPage(*page, pageNumber);
+        texts_[pageNumber] = recognizedPageText(recognizer_, image, pageNumber);
+    }
+    std::map<std::int64_t, std::string> texts() override { return std::move(texts_); }
+    void throwEarlierFailure() override {}  // every page before has already been read
+
+private:
+    TextRecognizer& recognizer_;
+    std::map<std::int64_t, std::string> texts_;
+};
+
+}  // namespace
+
+PageImage drawnPage(const Page& page, std::int64_t pageNumber) {
+    std::optional<PageImage> image = page.renderedImage();
     if (!image) throw ExtractionFailure::renderingFailed(pageNumber);
-    if (drawn) drawn();
+    return std::move(*image);
+}
+
+std::string recognizedPageText(TextRecognizer& recognizer, const PageImage& image, std::int64_t pageNumber) {
     try {
-        return recognizer.recognizedText(*image);
+        return recognizer.recognizedText(image);
     } catch (const std::exception& error) {
         throw ExtractionFailure::recognitionFailed(pageNumber, error.what());
     }
-}
-
-void SequentialScanReader::read(std::unique_ptr<Page> page, std::int64_t pageNumber) {
-    texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_);
 }
 
 ExtractionResult extract(const Document& document, ScanReader& scans) {
@@ -39,8 +56,7 @@ ExtractionResult extract(const Document& document, ScanReader& scans) {
             if (!page) continue;
             text = normalized(page->text());
         } catch (...) {
-            // A page handed over earlier may have failed: that failure comes first.
-            scans.texts();
+            scans.throwEarlierFailure();
             throw;
         }
         if (text.empty()) {

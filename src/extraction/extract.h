@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,20 +24,19 @@ public:
     /// Throws the failure of the lowest-numbered page that failed (the one a
     /// walk reading each page in turn would have met first).
     virtual std::map<std::int64_t, std::string> texts() = 0;
+    /// Waits for the pages handed over so far and throws as texts() does when
+    /// one of them failed; returns otherwise. A later page's own failure must
+    /// not hide an earlier page's.
+    virtual void throwEarlierFailure() = 0;
 };
 
-/// Reads each page in this process as soon as it is handed over, with
-/// scannedPageText; the page is released before read returns.
-class SequentialScanReader final : public ScanReader {
-public:
-    explicit SequentialScanReader(TextRecognizer& recognizer) : recognizer_(recognizer) {}
-    void read(std::unique_ptr<Page> page, std::int64_t pageNumber) override;
-    std::map<std::int64_t, std::string> texts() override { return std::move(texts_); }
+/// The page drawn for recognition. Throws ExtractionFailure
+/// renderingFailed(pageNumber) when no bitmap can be made for it.
+PageImage drawnPage(const Page& page, std::int64_t pageNumber);
 
-private:
-    TextRecognizer& recognizer_;
-    std::map<std::int64_t, std::string> texts_;
-};
+/// What `recognizer` reads in `image`. Throws ExtractionFailure
+/// recognitionFailed(pageNumber, what()) when it throws std::exception.
+std::string recognizedPageText(TextRecognizer& recognizer, const PageImage& image, std::int64_t pageNumber);
 
 /// Walks the pages of `document` in order, taking each page's text layer and
 /// handing the pages whose normalised layer is empty to `scans`. Throws
@@ -47,13 +45,8 @@ private:
 /// several pages fail, the lowest-numbered. There is no partial result.
 ExtractionResult extract(const Document& document, ScanReader& scans);
 
-/// The walk with every page read in turn by `recognizer`.
+/// The walk with every page drawn and read by `recognizer` in this process
+/// as soon as it is met, and released before the next page is fetched.
 ExtractionResult extract(const Document& document, TextRecognizer& recognizer);
-
-/// A page without a text layer, drawn and read by `recognizer`; `drawn` is
-/// called between the two. Throws ExtractionFailure renderingFailed or
-/// recognitionFailed as extract does.
-std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer,
-                            const std::function<void()>& drawn = {});
 
 }  // namespace leggipdf

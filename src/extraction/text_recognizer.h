@@ -13,10 +13,6 @@ public:
     /// The page's text in reading order, already normalised; possibly empty.
     /// Throws std::exception when recognition fails; its what() says why.
     virtual std::string recognizedText(const PageImage& image) = 0;
-    /// Loads now whatever recognition needs rather than on the first page,
-    /// so that a process forked afterwards shares it. Throws like
-    /// recognizedText.
-    virtual void prepare() {}
 };
 
 }  // namespace leggipdf

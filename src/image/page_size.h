@@ -5,8 +5,9 @@
 
 namespace leggipdf {
 
-inline constexpr double kRenderScale = 2.5;  // pixels per point, 180 dpi
+/// Pages are drawn at 180 dpi: 2.5 pixels per point of 1/72 inch.
 inline constexpr double kRenderDotsPerInch = 180.0;
+inline constexpr double kRenderScale = kRenderDotsPerInch / 72.0;
 
 /// Limits on a page bitmap. A request beyond them fails cleanly instead of
 /// letting the renderer abort the process on an allocation it cannot make;

@@ -18,18 +18,14 @@ struct Observation {
     double confidence = 0;
 };
 
-/// An OCR engine seen as a source of recognised lines, in its own order.
+/// An OCR engine seen as a source of recognised lines, in its own order. The
+/// OCR module hands one over to the program: Observation, LineRecognizer and
+/// PageImage are the whole of what crosses that boundary.
 class LineRecognizer {
 public:
     virtual ~LineRecognizer() = default;
     /// Throws std::exception (what() names the engine call that failed).
     virtual std::vector<Observation> recognizedLines(const PageImage& image) = 0;
 };
-
-/// The page text made of `observations`: put into reading order, their
-/// candidates joined by line feeds, normalised, and without the spaces
-/// between two Chinese or Japanese characters. Lines without a
-/// candidate take part in the ordering and contribute nothing.
-std::string textInReadingOrder(std::vector<Observation> observations);
 
 }  // namespace leggipdf

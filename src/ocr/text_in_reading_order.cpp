@@ -1,20 +1,19 @@
-#include <string>
+#include "ocr/text_in_reading_order.h"
 
 #include "ocr/ideograph_spacing.h"
-#include "ocr/line_recognizer.h"
+#include "ocr/reading_order.h"
 #include "text/normalized.h"
 
 namespace leggipdf {
 
-std::string textInReadingOrder(std::vector<Observation> observations) {
-    sortInReadingOrder(std::span<Observation>(observations),
-                       [](const Observation& observation) -> const Box& { return observation.boundingBox; });
+std::string textInReadingOrder(const std::vector<Observation>& observations) {
+    const auto boxOf = [&observations](std::size_t i) -> const Box& { return observations[i].boundingBox; };
     std::string joined;
     bool first = true;
-    for (const Observation& observation : observations) {
-        if (!observation.candidate) continue;
+    for (const std::size_t i : readingOrder(observations.size(), boxOf)) {
+        if (!observations[i].candidate) continue;
         if (!first) joined.push_back('\n');
-        joined += *observation.candidate;
+        joined += *observations[i].candidate;
         first = false;
     }
     // Chinese and Japanese put no space between lines either.

@@ -32,32 +32,33 @@ public:
     }
 
     std::optional<PageImage> renderedImage() const override { return renderedPopplerPage(*page_); }
-    std::int64_t imageBytes() const override { return popplerImageBytes(*page_); }
 
 private:
     std::unique_ptr<poppler::page> page_;
 };
 
-class PopplerDocument final : public Document {
-public:
-    explicit PopplerDocument(std::unique_ptr<poppler::document> document) : document_(std::move(document)) {}
-
-    std::int64_t pageCount() const override { return document_->pages(); }
-
-    std::unique_ptr<Page> page(std::int64_t index) const override {
-        if (index < 0 || index >= pageCount()) return nullptr;
-        std::unique_ptr<poppler::page> page(document_->create_page(static_cast<int>(index)));
-        if (!page) return nullptr;
-        return std::make_unique<PopplerPage>(std::move(page));
-    }
-
-private:
-    std::unique_ptr<poppler::document> document_;
-};
-
 }  // namespace
 
-std::unique_ptr<Document> openedPopplerDocument(const std::string& path) {
+PopplerDocument::PopplerDocument(std::unique_ptr<poppler::document> document) : document_(std::move(document)) {}
+
+PopplerDocument::~PopplerDocument() = default;
+
+std::int64_t PopplerDocument::pageCount() const { return document_->pages(); }
+
+std::unique_ptr<Page> PopplerDocument::page(std::int64_t index) const {
+    if (index < 0 || index >= pageCount()) return nullptr;
+    std::unique_ptr<poppler::page> page(document_->create_page(static_cast<int>(index)));
+    if (!page) return nullptr;
+    return std::make_unique<PopplerPage>(std::move(page));
+}
+
+std::int64_t PopplerDocument::imageBytes(std::int64_t index) const {
+    if (index < 0 || index >= pageCount()) return 0;
+    const std::unique_ptr<poppler::page> page(document_->create_page(static_cast<int>(index)));
+    return page ? popplerImageBytes(*page) : 0;
+}
+
+std::unique_ptr<PopplerDocument> openedPopplerDocument(const std::string& path) {
     bool unsupportedEncryption = false;
     poppler::set_debug_error_function(noteSecurityHandlerTrouble, &unsupportedEncryption);
     std::unique_ptr<poppler::document> document(poppler::document::load_from_file(path));

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ocr/line_recognizer.h"
-#include "ocr/scripted_recognizer.h"
+#include "ocr_module/scripted_recognizer.h"
 #include "tesseract/tesseract_api.h"
 
 namespace leggipdf {

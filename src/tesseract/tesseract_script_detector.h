@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ocr/scripted_recognizer.h"
+#include "ocr_module/scripted_recognizer.h"
 #include "tesseract/tesseract_api.h"
 
 namespace leggipdf {

@@ -17,8 +17,7 @@ constexpr std::int64_t kBitmapCopies = 4;
 
 int millisecondsUntil(PageWorker::Clock::time_point deadline) {
     if (deadline == PageWorker::Clock::time_point::max()) return -1;
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - PageWorker::Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - PageWorker::Clock::now()).count();
     return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
 }
 
@@ -37,57 +36,77 @@ std::optional<std::int64_t> WorkerPlan::availableMemoryOfMachine() {
 
 void ForkedScanReader::read(std::unique_ptr<Page> page, std::int64_t pageNumber) {
     throwIfFailed();
-    if (!plan_.pageSeconds && !prepared_ && !held_) {
-        held_ = std::move(page);  // started with the next one, or read here if it stays alone
-        heldNumber_ = pageNumber;
+    if (holdsThisPage()) {
+        held_ = HeldPage{std::move(page), pageNumber};
         return;
     }
     if (held_) {
-        start(*held_, heldNumber_);
+        start(*held_->page, held_->number);
         held_.reset();
     }
     start(*page, pageNumber);
 }
 
 std::map<std::int64_t, std::string> ForkedScanReader::texts() {
-    if (held_) {
-        const std::unique_ptr<Page> page = std::move(held_);
-        texts_[heldNumber_] = scannedPageText(*page, heldNumber_, recognizer_);
-    }
-    while (!running_.empty() && failures_.empty()) awaitOne();
-    throwIfFailed();
+    throwEarlierFailure();
     return std::move(texts_);
 }
 
+void ForkedScanReader::throwEarlierFailure() {
+    if (held_) {
+        const HeldPage held = std::move(*held_);
+        held_.reset();
+        readHere(*held.page, held.number);
+    }
+    while (!running_.empty() && failures_.empty()) awaitOne();
+    throwIfFailed();
+}
+
+bool ForkedScanReader::holdsThisPage() const {
+    // Without a time bound, the first page waits for a second before any
+    // worker starts: a document with one page to read is read here, without
+    // the cost of a process.
+    return !plan_.pageSeconds && !workersStarted_ && !held_;
+}
+
+void ForkedScanReader::readHere(const Page& page, std::int64_t pageNumber) {
+    const PageImage image = drawnPage(page, pageNumber);
+    texts_[pageNumber] = recognizedPageText(recognizer_, image, pageNumber);
+}
+
 void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
-    const std::int64_t needed = kWorkerBytes + kBitmapCopies * page.imageBytes();
+    const std::int64_t needed = kWorkerBytes + kBitmapCopies * plan_.imageBytes(pageNumber);
     while (!running_.empty() && (running_.size() >= plan_.jobs || !roomFor(needed))) awaitOne();
     throwIfFailed();
-    if (!prepared_) {
-        // Loaded once here so that every worker shares it. When loading fails
-        // each worker meets the same failure, on the page where the walk in
-        // one process would have met it (a blank page needs no engine).
-        try {
-            recognizer_.prepare();
-        } catch (...) {
-        }
-        prepared_ = true;
-    }
+    startWorkers();
     for (;;) {
         try {
-            running_.push_back({std::make_unique<PageWorker>(page, pageNumber, recognizer_, plan_.pageSeconds), needed});
+            running_.push_back(
+                {std::make_unique<PageWorker>(page, pageNumber, recognizer_, plan_.pageSeconds), needed});
             return;
         } catch (const std::system_error&) {
             // Out of processes or descriptors: a running worker frees one;
             // with none running, this process reads the page (unbounded).
             if (running_.empty()) {
-                texts_[pageNumber] = scannedPageText(page, pageNumber, recognizer_);
+                readHere(page, pageNumber);
                 return;
             }
             awaitOne();
             throwIfFailed();
         }
     }
+}
+
+void ForkedScanReader::startWorkers() {
+    if (workersStarted_) return;
+    // Loaded once here so that every worker shares it. When loading fails
+    // each worker meets the same failure, on the page where the walk in one
+    // process would have met it (a blank page needs no engine).
+    try {
+        loadRecognizer_();
+    } catch (...) {
+    }
+    workersStarted_ = true;
 }
 
 bool ForkedScanReader::roomFor(std::int64_t bytes) const {
@@ -133,14 +152,18 @@ void ForkedScanReader::finish(PageWorker& worker) {
 
 void ForkedScanReader::throwIfFailed() {
     if (failures_.empty()) return;
+    awaitPagesBeforeFirstFailure();
+    std::rethrow_exception(failures_.begin()->second);
+}
+
+void ForkedScanReader::awaitPagesBeforeFirstFailure() {
     for (;;) {
         const std::int64_t first = failures_.begin()->first;
         // Later pages cannot change the outcome; earlier ones can still fail first.
         std::erase_if(running_, [first](const Running& running) { return running.worker->pageNumber() > first; });
-        if (running_.empty()) break;
+        if (running_.empty()) return;
         awaitOne();
     }
-    std::rethrow_exception(failures_.begin()->second);
 }
 
 }  // namespace leggipdf

@@ -39,8 +39,7 @@ extern "C" void answerAbort(int) {
     _exit(1);
 }
 
-// The bound is kept by the child itself, so it holds while the parent is busy
-// elsewhere: SIGALRM, left to its default action, ends it.
+// SIGALRM, left to its default action, ends the child at its bound.
 void boundedBy(double seconds) {
     itimerval timer = {};
     timer.it_value.tv_sec = static_cast<time_t>(seconds);
@@ -60,8 +59,9 @@ void boundedBy(double seconds) {
     signal(SIGABRT, answerAbort);  // replaces the run's, which would print a text of its own
     if (seconds) boundedBy(*seconds);
     try {
-        const std::string text = scannedPageText(page, pageNumber, recognizer, [fd] { sendAll(fd, "D"); });
-        sendAll(fd, "T" + text);
+        const PageImage image = drawnPage(page, pageNumber);
+        sendAll(fd, "D");
+        sendAll(fd, "T" + recognizedPageText(recognizer, image, pageNumber));
     } catch (const ExtractionFailure& failure) {
         const bool drawing = failure.kind() == ExtractionFailure::Kind::renderingFailed;
         sendAll(fd, (drawing ? "R" : "O") + failure.detail());

@@ -2,6 +2,7 @@
 // and Tesseract's recognition.
 #include <gtest/gtest.h>
 
+#include "ocr/text_in_reading_order.h"
 #include "pdf/poppler_document.h"
 #include "support.h"
 #include "tesseract/tesseract_recognizer.h"

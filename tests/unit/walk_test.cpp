@@ -99,7 +99,8 @@ struct FakeRecognizer final : TextRecognizer {
 // No plan: every page read in turn in this process.
 ExtractionResult extracted(const FakeDocument& document, TextRecognizer& recognizer, std::optional<WorkerPlan> plan) {
     if (!plan) return extract(document, recognizer);
-    ForkedScanReader reader(recognizer, std::move(*plan));
+    ForkedScanReader reader(
+        recognizer, [] {}, std::move(*plan));
     return extract(document, reader);
 }
 
@@ -113,7 +114,7 @@ bool noChildLeft() { return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD
 
 TEST(PageWalk, ReadsAsOneProcessWithinJobsAndMemory) {
     const Pages pages = {PageSpec{" prima\n pagina "}, PageSpec{" \t\r\n", 1}, std::nullopt, PageSpec{"", 4},
-                         PageSpec{"", kBlank}, PageSpec{"."}};
+                         PageSpec{"", kBlank},         PageSpec{"."}};
     const ExtractionResult expected{{{1, "prima pagina"}, {2, "testo 1"}, {4, "testo 4"}, {6, "."}}, true};
     const struct {
         std::optional<WorkerPlan> plan;
@@ -156,7 +157,8 @@ TEST(PageWalk, ReportsTheLowestFailedPageAndLeavesNoChildNorPage) {
     } cases[] = {
         {scans({1, kFailure, -1}), ocr(2, "guasto"), true},
         {{PageSpec{"uno"}, std::nullopt, PageSpec{"", -1}, PageSpec{"", kFailure}},
-         "rendering della pagina 3 non riuscito", true},
+         "rendering della pagina 3 non riuscito",
+         true},
         {scans({kSlowFailure, kFailure, 1}), ocr(1, "guasto"), true},
         {{PageSpec{"", kSlowFailure}, PageSpec{"", 1, true}}, ocr(1, "guasto"), true},
         {scans({1, kCrash, kStuck}), ocr(2, "the page's reader died by signal 9 (Killed)"), false},

@@ -1,4 +1,4 @@
-#include "ocr/scripted_recognizer.h"
+#include "ocr_module/scripted_recognizer.h"
 
 #include <algorithm>
 #include <exception>

@@ -2,7 +2,7 @@
 // that needs recognition: linking the engine and its dependencies into the
 // executable would double the start-up of every run.
 #include "ocr/module_config.h"
-#include "ocr/scripted_recognizer.h"
+#include "ocr_module/scripted_recognizer.h"
 #include "tesseract/tesseract_recognizer.h"
 #include "tesseract/tesseract_script_detector.h"
 
@@ -13,7 +13,8 @@ __attribute__((visibility("default"))) const char* leggipdfOcrModuleVersion = le
 
 __attribute__((visibility("default"))) leggipdf::LineRecognizer* leggipdfCreateLineRecognizer() {
     using namespace leggipdf;
-    return new ScriptedRecognizer([] { return std::make_unique<TesseractScriptDetector>(); },
-                                  [](const std::string& model) { return std::make_unique<TesseractRecognizer>(model); });
+    return new ScriptedRecognizer(
+        [] { return std::make_unique<TesseractScriptDetector>(); },
+        [](const std::string& model) { return std::make_unique<TesseractRecognizer>(model); });
 }
 }

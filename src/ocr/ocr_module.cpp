@@ -1,4 +1,4 @@
-#include "ocr/recognizer_loader.h"
+#include "ocr/ocr_module.h"
 
 #include <dlfcn.h>
 
@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "ocr/module_config.h"
@@ -21,20 +22,21 @@ std::vector<std::filesystem::path> moduleCandidates() {
     return {directory / kOcrModuleName, directory / kOcrModuleDirectory / kOcrModuleName};
 }
 
-}  // namespace
+struct ClosedModule {
+    void operator()(void* handle) const { dlclose(handle); }
+};
 
-// Owns the dlopen handle; the engine made from it must be gone before close.
-struct LazyRecognizer::Module {
-    void* handle = nullptr;
-
-    Module() {
+// The loaded module; what is made from it must be gone before it closes.
+class OcrModule {
+public:
+    OcrModule() {
         // The engine's OpenMP runtime reads this when it is loaded. One thread
         // is several times faster on small machines and the tool starts none.
         setenv("OMP_THREAD_LIMIT", "1", 1);
         std::string errors;
         for (const auto& candidate : moduleCandidates()) {
-            handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (handle) {
+            handle_.reset(dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL));
+            if (handle_) {
                 checkVersion(candidate);
                 return;
             }
@@ -42,47 +44,42 @@ struct LazyRecognizer::Module {
         }
         throw std::runtime_error("cannot load the OCR module " + std::string(kOcrModuleName) + ": " + errors);
     }
-    ~Module() { dlclose(handle); }
 
+    std::unique_ptr<LineRecognizer> created() const {
+        using Create = LineRecognizer* (*)();
+        auto create = reinterpret_cast<Create>(dlsym(handle_.get(), kLineRecognizerFactory));
+        if (!create) throw std::runtime_error(std::string("the OCR module has no ") + kLineRecognizerFactory);
+        return std::unique_ptr<LineRecognizer>(create());
+    }
+
+private:
     // Calling into a module built from other sources would be undefined
     // behaviour, so a stale one is refused before anything is called.
-    void checkVersion(const std::filesystem::path& path) {
-        const auto* tag = static_cast<const char* const*>(dlsym(handle, kOcrModuleVersionSymbol));
+    void checkVersion(const std::filesystem::path& path) const {
+        const auto* tag = static_cast<const char* const*>(dlsym(handle_.get(), kOcrModuleVersionSymbol));
         if (tag && *tag && std::strcmp(*tag, kOcrModuleVersion) == 0) return;
         const std::string found = tag && *tag ? *tag : "none";
-        dlclose(handle);
         throw std::runtime_error("the OCR module " + path.string() + " has version " + found + ", expected " +
                                  kOcrModuleVersion);
     }
 
-    LineRecognizer* created() const {
-        using Create = LineRecognizer* (*)();
-        auto create = reinterpret_cast<Create>(dlsym(handle, kLineRecognizerFactory));
-        if (!create) throw std::runtime_error(std::string("the OCR module has no ") + kLineRecognizerFactory);
-        return create();
-    }
+    std::unique_ptr<void, ClosedModule> handle_;
 };
 
-LazyRecognizer::LazyRecognizer(Factory factory) : factory_(factory) {}
-
-LazyRecognizer::~LazyRecognizer() = default;
-
-void LazyRecognizer::prepare() {
-    if (engine_) return;
-    if (factory_) {
-        engine_ = factory_();
-    } else {
-        if (!module_) module_ = std::make_unique<Module>();
-        engine_.reset(module_->created());
+class ModuleRecognizer final : public LineRecognizer {
+public:
+    ModuleRecognizer() : engine_(module_.created()) {}
+    std::vector<Observation> recognizedLines(const PageImage& image) override {
+        return engine_->recognizedLines(image);
     }
-}
 
-std::string LazyRecognizer::recognizedText(const PageImage& image) {
-    // A page drawn all white (a blank verso, say) reads as nothing, so the
-    // engine and its model (seconds and hundreds of MB) are not loaded for it.
-    if (!hasInk(image)) return {};
-    prepare();
-    return textInReadingOrder(engine_->recognizedLines(image));
-}
+private:
+    OcrModule module_;
+    std::unique_ptr<LineRecognizer> engine_;  // declared after module_: its code lives there
+};
+
+}  // namespace
+
+std::unique_ptr<LineRecognizer> recognizerFromOcrModule() { return std::make_unique<ModuleRecognizer>(); }
 
 }  // namespace leggipdf
