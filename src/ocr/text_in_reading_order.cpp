@@ -1,16 +1,30 @@
 #include "ocr/text_in_reading_order.h"
 
+#include <algorithm>
+
+#include "ocr/columns.h"
 #include "ocr/ideograph_spacing.h"
-#include "ocr/reading_order.h"
 #include "text/normalized.h"
 
 namespace leggipdf {
+namespace {
+
+std::size_t wordsIn(const std::optional<std::string>& text) {
+    if (!text) return 0;
+    const std::string words = normalized(*text);
+    return words.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(words.begin(), words.end(), ' '));
+}
+
+}  // namespace
 
 std::string textInReadingOrder(const std::vector<Observation>& observations) {
-    const auto boxOf = [&observations](std::size_t i) -> const Box& { return observations[i].boundingBox; };
+    std::vector<LineShape> lines;
+    lines.reserve(observations.size());
+    for (const Observation& observation : observations)
+        lines.push_back({observation.boundingBox, wordsIn(observation.candidate)});
     std::string joined;
     bool first = true;
-    for (const std::size_t i : readingOrder(observations.size(), boxOf)) {
+    for (const std::size_t i : columnwiseReadingOrder(lines)) {
         if (!observations[i].candidate) continue;
         if (!first) joined.push_back('\n');
         joined += *observations[i].candidate;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "ocr/columns.h"
 #include "ocr/lazy_recognizer.h"
 #include "ocr/reading_order.h"
 #include "ocr_module/scripted_recognizer.h"
@@ -141,6 +142,63 @@ TEST(ReadingOrder, IntransitivePagesComeOutInTranscribedOrder) {
         {"X == Z", pageOfBlocks(7, {288, 266, 288, 66, 188, 216, 96}), 0x9867f8dd3390e38bu},
     };
     for (const auto& c : cases) EXPECT_EQ(sortedOrder(c.boxes), c.order) << c.name;
+}
+
+// `count` lines of `words` words between `left` and `right`, 0.02 apart
+// from `firstCentre` down.
+std::vector<LineShape> column(double left, double right, double firstCentre, int count, std::size_t words = 8) {
+    std::vector<LineShape> lines;
+    for (int i = 0; i < count; ++i)
+        lines.push_back({{left, firstCentre - 0.02 * i - 0.006, right - left, 0.012}, words});
+    return lines;
+}
+
+std::vector<std::size_t> positions(std::size_t from, std::size_t to) {
+    std::vector<std::size_t> all;
+    for (std::size_t i = from; i < to; ++i) all.push_back(i);
+    return all;
+}
+
+template <typename... Parts>
+std::vector<std::size_t> joined(Parts... parts) {
+    std::vector<std::size_t> all;
+    (all.insert(all.end(), parts.begin(), parts.end()), ...);
+    return all;
+}
+
+// Lines 0..9 left, 10..19 right, unless said otherwise.
+TEST(ColumnwiseReadingOrder, ReadsColumnsInTurnAndKeepsTablesWhole) {
+    const auto page = [](std::vector<std::vector<LineShape>> parts) {
+        std::vector<LineShape> lines;
+        for (const auto& part : parts) lines.insert(lines.end(), part.begin(), part.end());
+        return lines;
+    };
+    const auto left = column(0.1, 0.45, 0.8, 10), right = column(0.55, 0.9, 0.8, 10);
+    const auto heading = column(0.1, 0.9, 0.9, 1), footer = column(0.1, 0.9, 0.2, 2);
+    const auto rowByRow = [](const std::vector<LineShape>& lines) {
+        return readingOrder(lines.size(), [&lines](std::size_t i) -> const Box& { return lines[i].box; });
+    };
+    const auto table =
+        page({column(0.1, 0.25, 0.8, 10, 2), column(0.4, 0.55, 0.8, 10, 1), column(0.7, 0.9, 0.8, 10, 2)});
+    const auto code = page({column(0.1, 0.3, 0.8, 10, 2), column(0.35, 0.9, 0.8, 10)});
+    const auto lone = page({left, right, {{{0.47, 0.69, 0.03, 0.012}, 1}}});
+    const struct {
+        const char* name;
+        std::vector<LineShape> lines;
+        std::vector<std::size_t> order;
+    } cases[] = {
+        {"two columns", page({right, left}), joined(positions(10, 20), positions(0, 10))},
+        {"a heading over two columns and a footer under", page({footer, left, heading, right}),
+         joined(positions(12, 13), positions(2, 12), positions(13, 23), positions(0, 2))},
+        {"three columns", page({column(0.7, 0.95, 0.8, 8), column(0.05, 0.3, 0.8, 8), column(0.37, 0.63, 0.8, 8)}),
+         joined(positions(8, 16), positions(16, 24), positions(0, 8))},
+        {"four lines a side are no gutter", page({column(0.1, 0.45, 0.8, 4), column(0.55, 0.9, 0.8, 4)}),
+         rowByRow(page({column(0.1, 0.45, 0.8, 4), column(0.55, 0.9, 0.8, 4)}))},
+        {"a table of short cells stays whole", table, rowByRow(table)},
+        {"terms of two words beside long lines", code, rowByRow(code)},
+        {"a lone narrow line in the gutter", lone, joined(positions(0, 6), positions(20, 21), positions(6, 20))},
+    };
+    for (const auto& c : cases) EXPECT_EQ(columnwiseReadingOrder(c.lines), c.order) << c.name;
 }
 
 Observation line(double top, double left, std::optional<std::string> text) {

@@ -1,0 +1,133 @@
+#include "ocr/columns.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace leggipdf {
+namespace {
+
+// Narrower gaps are the space between words that the engine split a line at.
+constexpr double kMinGutterWidth = 0.005;
+// A short line narrower than this (a page number, a mark in the margin) may
+// stand in a gutter without closing it.
+constexpr double kNarrowLineWidth = 0.05;
+
+using Part = std::vector<std::size_t>;
+
+double top(const Box& box) { return box.y + box.height; }
+double right(const Box& box) { return box.x + box.width; }
+
+// A gutter: lines wholly left of x and lines starting right of x, with none
+// crossing x, from bottom to top.
+struct Gutter {
+    double x, bottom, top, width;
+};
+
+struct Stretch {
+    double bottom, top;
+};
+
+// The spans of [low, high] that no line crossing x covers.
+std::vector<Stretch> freeStretches(const std::vector<LineShape>& lines, const Part& part, double x, double low,
+                                   double high) {
+    std::vector<Stretch> blocked;
+    for (const std::size_t i : part) {
+        const Box& box = lines[i].box;
+        const bool narrow = lines[i].words < kGutterLineWords && box.width < kNarrowLineWidth;
+        if (box.x < x && right(box) > x && !narrow) blocked.push_back({box.y, top(box)});
+    }
+    std::sort(blocked.begin(), blocked.end(), [](const Stretch& a, const Stretch& b) { return a.bottom < b.bottom; });
+    std::vector<Stretch> free;
+    double from = low;
+    for (const Stretch& span : blocked) {
+        if (span.bottom > from) free.push_back({from, span.bottom});
+        from = std::max(from, span.top);
+    }
+    if (high > from) free.push_back({from, high});
+    return free;
+}
+
+bool within(const Box& box, const Stretch& stretch) { return box.y >= stretch.bottom && top(box) <= stretch.top; }
+
+// The gutter at x over `stretch`, if enough long lines border it on both sides.
+std::optional<Gutter> gutterAt(const std::vector<LineShape>& lines, const Part& part, double x,
+                               const Stretch& stretch) {
+    std::size_t left = 0, rightOf = 0;
+    double nearestRight = INFINITY;
+    for (const std::size_t i : part) {
+        const LineShape& line = lines[i];
+        if (!within(line.box, stretch)) continue;
+        if (line.box.x > x) nearestRight = std::min(nearestRight, line.box.x);
+        if (line.words < kGutterLineWords) continue;
+        if (right(line.box) <= x) ++left;
+        if (line.box.x > x) ++rightOf;
+    }
+    const double width = nearestRight - x;
+    if (left < kGutterLines || rightOf < kGutterLines || !(width >= kMinGutterWidth)) return std::nullopt;
+    return Gutter{x, stretch.bottom, stretch.top, width};
+}
+
+// Of all gutters, the one over the tallest stretch, then the widest.
+std::optional<Gutter> bestGutter(const std::vector<LineShape>& lines, const Part& part) {
+    double low = INFINITY, high = -INFINITY;
+    for (const std::size_t i : part) {
+        low = std::min(low, lines[i].box.y);
+        high = std::max(high, top(lines[i].box));
+    }
+    std::optional<Gutter> best;
+    for (const std::size_t candidate : part) {
+        const double x = right(lines[candidate].box);
+        if (!std::isfinite(x)) continue;
+        for (const Stretch& stretch : freeStretches(lines, part, x, low, high)) {
+            if (!(stretch.top - stretch.bottom >= kGutterShare * (high - low))) continue;
+            const std::optional<Gutter> gutter = gutterAt(lines, part, x, stretch);
+            if (gutter && (!best || std::pair(gutter->top - gutter->bottom, gutter->width) >
+                                        std::pair(best->top - best->bottom, best->width))) {
+                best = gutter;
+            }
+        }
+    }
+    return best;
+}
+
+void appendInOrder(const std::vector<LineShape>& lines, const Part& part, Part& order);
+
+void appendLeaf(const std::vector<LineShape>& lines, const Part& part, Part& order) {
+    for (const std::size_t i :
+         readingOrder(part.size(), [&](std::size_t k) -> const Box& { return lines[part[k]].box; }))
+        order.push_back(part[i]);
+}
+
+void appendInOrder(const std::vector<LineShape>& lines, const Part& part, Part& order) {
+    const std::optional<Gutter> gutter = bestGutter(lines, part);
+    if (!gutter) return appendLeaf(lines, part, order);
+    // Every line of the stretch that ends left of the gutter is on the left,
+    // the others on the right, a narrow line standing in the gutter among them.
+    Part above, left, rightOf, below;
+    for (const std::size_t i : part) {
+        const Box& box = lines[i].box;
+        const double centre = box.y + box.height / 2;
+        if (centre > gutter->top) {
+            above.push_back(i);
+        } else if (centre < gutter->bottom) {
+            below.push_back(i);
+        } else {
+            (right(box) <= gutter->x ? left : rightOf).push_back(i);
+        }
+    }
+    for (const Part* piece : {&above, &left, &rightOf, &below}) appendInOrder(lines, *piece, order);
+}
+
+}  // namespace
+
+std::vector<std::size_t> columnwiseReadingOrder(const std::vector<LineShape>& lines) {
+    Part all(lines.size());
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+    Part order;
+    order.reserve(all.size());
+    appendInOrder(lines, all, order);
+    return order;
+}
+
+}  // namespace leggipdf

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "ocr/reading_order.h"
+
+namespace leggipdf {
+
+/// A recognised line as the column split sees it: where it lies and how many
+/// words it holds.
+struct LineShape {
+    Box box;
+    std::size_t words = 0;
+};
+
+/// A gutter needs this many lines of at least kGutterLineWords words wholly
+/// on each side of it, over at least kGutterShare of the text's height.
+inline constexpr std::size_t kGutterLines = 5;
+inline constexpr std::size_t kGutterLineWords = 3;
+inline constexpr double kGutterShare = 0.5;
+
+/// The positions of `lines` in reading order, column by column. The lines are
+/// split at a vertical gutter: a band that no line crosses over a stretch of
+/// at least kGutterShare of their height, bordered on each side by at least
+/// kGutterLines lines of kGutterLineWords words or more lying wholly within
+/// the stretch. What lies above the stretch comes first, then the lines left
+/// of the gutter, then those right of it, then what lies below; each part is
+/// split again the same way, and a part without a gutter is put in order by
+/// readingOrder. A page without a gutter therefore reads exactly as
+/// readingOrder orders it.
+std::vector<std::size_t> columnwiseReadingOrder(const std::vector<LineShape>& lines);
+
+}  // namespace leggipdf
