@@ -81,22 +81,33 @@ std::vector<Observation> ScriptedRecognizer::recognizedLines(const PageImage& im
     std::vector<Observation> latin = engines_.at(kFallbackModel)->recognizedLines(image);
     const double latinConfidence = readingConfidence(latin);
     if (latinConfidence >= kTrustedConfidence) return latin;
-    const std::string model = modelFor(image);
-    LineRecognizer* engine = model == kFallbackModel ? nullptr : engineFor(model);
-    if (!engine) return latin;
-    std::vector<Observation> other = linewiseBest(engine->recognizedLines(image), latin);
-    if (readingConfidence(other) > latinConfidence) return other;
+    std::optional<std::vector<Observation>> other = readingOf(secondReadingFor(image), image, latin);
+    if (other && readingConfidence(*other) > latinConfidence) return std::move(*other);
     return latin;
 }
 
-std::string ScriptedRecognizer::modelFor(const PageImage& image) {
+ScriptedRecognizer::Reading ScriptedRecognizer::secondReadingFor(const PageImage& image) {
     // Without a detector (not installed) every page keeps its Latin reading.
     if (!detector_) detector_ = unlessItFails(makeDetector_).value_or(nullptr);
-    if (!*detector_) return kFallbackModel;
+    if (!*detector_) return {kFallbackModel};
     const std::optional<DetectedScript> script =
         unlessItFails([&] { return (*detector_)->detectedScript(image); }).value_or(std::nullopt);
-    if (!script || !(script->confidence >= kMinScriptConfidence)) return kFallbackModel;
-    return modelForScript(script->name);
+    if (!script) return {kFallbackModel};
+    Reading reading{kFallbackModel};
+    if (script->confidence >= kMinScriptConfidence) reading.model = modelForScript(script->name);
+    if (script->turnConfidence >= kMinTurnConfidence) reading.turn = script->turn;
+    return reading;
+}
+
+// Empty when there is nothing to read again, or no engine for the model.
+std::optional<std::vector<Observation>> ScriptedRecognizer::readingOf(const Reading& how, const PageImage& image,
+                                                                      const std::vector<Observation>& latin) {
+    if (how.model == kFallbackModel && how.turn == PageTurn::none) return std::nullopt;
+    LineRecognizer* engine = engineFor(how.model);
+    if (!engine) return std::nullopt;
+    // Lines read on the page set upright have no Latin line in their place.
+    if (how.turn != PageTurn::none) return engine->recognizedLines(uprightImage(image, how.turn));
+    return linewiseBest(engine->recognizedLines(image), latin);
 }
 
 LineRecognizer* ScriptedRecognizer::engineFor(const std::string& model) {

@@ -3,6 +3,7 @@
 // executable would double the start-up of every run.
 #include "ocr/module_config.h"
 #include "ocr_module/scripted_recognizer.h"
+#include "tesseract/straightened_recognizer.h"
 #include "tesseract/tesseract_recognizer.h"
 #include "tesseract/tesseract_script_detector.h"
 
@@ -13,8 +14,8 @@ __attribute__((visibility("default"))) const char* leggipdfOcrModuleVersion = le
 
 __attribute__((visibility("default"))) leggipdf::LineRecognizer* leggipdfCreateLineRecognizer() {
     using namespace leggipdf;
-    return new ScriptedRecognizer(
+    return new StraightenedRecognizer(std::make_unique<ScriptedRecognizer>(
         [] { return std::make_unique<TesseractScriptDetector>(); },
-        [](const std::string& model) { return std::make_unique<TesseractRecognizer>(model); });
+        [](const std::string& model) { return std::make_unique<TesseractRecognizer>(model); }));
 }
 }

@@ -8,10 +8,29 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "ocr_module/page_turn.h"
+
 namespace leggipdf {
 namespace {
 
 using TextPointer = std::unique_ptr<char[]>;
+
+// Which way up the engine found the line's block. A page fed sideways (its
+// top to the right) is read line by line all the same, as vertical writing
+// with lines from right to left, and its boxes stand on end; set upright,
+// they read like those of an upright page, as do the columns of Chinese or
+// Japanese vertical writing.
+PageTurn turnOf(const tesseract::ResultIterator& line) {
+    tesseract::Orientation orientation = tesseract::ORIENTATION_PAGE_UP;
+    tesseract::WritingDirection direction = tesseract::WRITING_DIRECTION_LEFT_TO_RIGHT;
+    tesseract::TextlineOrder order = tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM;
+    float deskew = 0;
+    line.Orientation(&orientation, &direction, &order, &deskew);
+    const bool vertical =
+        direction == tesseract::WRITING_DIRECTION_TOP_TO_BOTTOM && order == tesseract::TEXTLINE_ORDER_RIGHT_TO_LEFT;
+    // Orientation counts quarter turns clockwise, as PageTurn does.
+    return static_cast<PageTurn>((static_cast<int>(orientation) + (vertical ? 1 : 0)) % 4);
+}
 
 Observation observationAt(const tesseract::ResultIterator& line, double width, double height) {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -19,7 +38,8 @@ Observation observationAt(const tesseract::ResultIterator& line, double width, d
     Observation observation;
     // Tesseract counts pixels from the top-left; observations are normalised
     // with the origin at the lower-left and y growing upward.
-    observation.boundingBox = {left / width, 1.0 - bottom / height, (right - left) / width, (bottom - top) / height};
+    const Box box{left / width, 1.0 - bottom / height, (right - left) / width, (bottom - top) / height};
+    observation.boundingBox = uprightBox(box, turnOf(line));
     if (TextPointer text{line.GetUTF8Text(tesseract::RIL_TEXTLINE)}) observation.candidate = std::string(text.get());
     observation.confidence = line.Confidence(tesseract::RIL_TEXTLINE);
     return observation;

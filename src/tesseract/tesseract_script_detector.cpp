@@ -15,7 +15,9 @@ std::optional<DetectedScript> TesseractScriptDetector::detectedScript(const Page
     if (!api_->DetectOrientationScript(&degrees, &orientationConfidence, &script, &scriptConfidence) || !script) {
         return std::nullopt;
     }
-    return DetectedScript{script, scriptConfidence};
+    // The engine gives how far the page is turned clockwise, in degrees.
+    const auto turn = static_cast<PageTurn>((degrees / 90 % 4 + 4) % 4);
+    return DetectedScript{script, scriptConfidence, turn, orientationConfidence};
 }
 
 }  // namespace leggipdf

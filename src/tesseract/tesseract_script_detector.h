@@ -6,8 +6,9 @@
 namespace leggipdf {
 
 /// Tesseract's orientation and script detection (the "osd" model) on the
-/// whole page as drawn. Shrinking the page first was tried: at half size a
-/// dense Latin page came out as Cyrillic and Greek ones as Cyrillic.
+/// whole page as drawn: the script, and how the page is turned. Shrinking the
+/// page first was tried: at half size a dense Latin page came out as Cyrillic
+/// and Greek ones as Cyrillic.
 class TesseractScriptDetector final : public ScriptDetector {
 public:
     /// Throws std::runtime_error when the "osd" model cannot be loaded.

@@ -127,8 +127,9 @@ TEST(ReadingOrder, FollowsInsertionAndRunsThroughIntransitiveChains) {
 
 // Which runs get merged first only shows on intransitive input, where no
 // property pins the result. These orders come from a separate, literal
-// transcription of the procedure; the block pages make the collapse rule's
-// four-run test and its X == Z choice decide one each.
+// transcription of the procedure (tests/support/transcribed_orders.py); the
+// block pages make the collapse rule's four-run test, its X == Z choice and
+// its X <= Y + Z bound decide one each.
 TEST(ReadingOrder, IntransitivePagesComeOutInTranscribedOrder) {
     const struct {
         const char* name;
@@ -140,6 +141,7 @@ TEST(ReadingOrder, IntransitivePagesComeOutInTranscribedOrder) {
         {"dense 3000", densePage(1, 3000), 0xac25dc814517103du},
         {"four-run rule", pageOfBlocks(7, {543, 365, 598, 245, 74, 270, 117, 42, 264}), 0x8a4e15d8285884d6u},
         {"X == Z", pageOfBlocks(7, {288, 266, 288, 66, 188, 216, 96}), 0x9867f8dd3390e38bu},
+        {"X == Y + Z", pageOfBlocks(7, {196, 175, 246, 125, 197, 85}), 0x3590ab9b5baacc71u},
     };
     for (const auto& c : cases) EXPECT_EQ(sortedOrder(c.boxes), c.order) << c.name;
 }
@@ -229,9 +231,15 @@ TEST(LazyRecognizer, MakesTheEngineOnceOnTheFirstPageWithInkAndOrdersItsLines) {
 }
 
 // Answers by image width: 1 Cyrillic and sure, 2 Cyrillic and unsure,
-// 3 Greek, 4 fails, 5 Han, 7 Hebrew; any other width cannot be told.
-const std::map<std::int64_t, DetectedScript> kScripts = {
-    {1, {"Cyrillic", 2.0}}, {2, {"Cyrillic", 0.01}}, {3, {"Greek", 3.0}}, {5, {"Han", 1.5}}, {7, {"Hebrew", 9.0}}};
+// 3 Greek, 4 fails, 5 Han, 7 Hebrew, 8 Cyrillic upside down, 9 the same but
+// unsure of the turn; any other width cannot be told.
+const std::map<std::int64_t, DetectedScript> kScripts = {{1, {"Cyrillic", 2.0}},
+                                                         {2, {"Cyrillic", 0.01}},
+                                                         {3, {"Greek", 3.0}},
+                                                         {5, {"Han", 1.5}},
+                                                         {7, {"Hebrew", 9.0}},
+                                                         {8, {"Cyrillic", 2.0, PageTurn::half, 20.0}},
+                                                         {9, {"Cyrillic", 2.0, PageTurn::half, 2.0}}};
 struct FakeDetector final : ScriptDetector {
     static inline int made = 0, asked = 0;
     FakeDetector() { ++made; }
@@ -243,14 +251,16 @@ struct FakeDetector final : ScriptDetector {
     }
 };
 
-// Reads one line, the name of its model, with a confidence of the image's
-// height for Latin, 30 for Hebrew and 90 for the others. Hebrew finds its line
-// elsewhere, so no Latin line can stand in for it.
+// Reads one line, the name of its model ("upright" after it when the page's
+// last pixel is first: it was turned back by a half), with a confidence of
+// the image's height for Latin, 30 for Hebrew and 90 for the others. Hebrew
+// finds its line elsewhere, so no Latin line can stand in for it.
 struct ModelEngine final : LineRecognizer {
     explicit ModelEngine(std::string model) : model_(std::move(model)) {}
     std::vector<Observation> recognizedLines(const PageImage& image) override {
         const double confidence = model_ == "Latin" ? static_cast<double>(image.height) : model_ == "Hebrew" ? 30 : 90;
-        return {{model_ == "Hebrew" ? Box{0.6, 0.2, 0.3, 0.02} : Box{0.1, 0.5, 0.3, 0.02}, model_, confidence}};
+        const std::string text = model_ + (image.at(0, 0) == 1 ? " upright" : "");
+        return {{model_ == "Hebrew" ? Box{0.6, 0.2, 0.3, 0.02} : Box{0.1, 0.5, 0.3, 0.02}, text, confidence}};
     }
     std::string model_;
 };
@@ -265,13 +275,17 @@ TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
     };
     ScriptedRecognizer recognizer([] { return std::make_unique<FakeDetector>(); }, makeEngine);
     const auto readAs = [](ScriptedRecognizer& r, std::int64_t width, std::int64_t latinConfidence) {
-        return r.recognizedLines(PageImage{width, latinConfidence, 1, nullptr, nullptr}).at(0).candidate.value_or("");
+        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width * latinConfidence), 255);
+        pixels.back() = 1;
+        const PageImage page{width, latinConfidence, width, pixels.data(), nullptr};
+        return r.recognizedLines(page).at(0).candidate.value_or("");
     };
     EXPECT_EQ(readAs(recognizer, 1, 80), "Latin");
     EXPECT_EQ(FakeDetector::made + FakeDetector::asked, 0) << "a trusted Latin reading needs no detector";
-    const std::pair<std::int64_t, std::string> pages[] = {{1, "Cyrillic"}, {2, "Latin"},    {3, "Latin"},
-                                                          {4, "Latin"},    {5, "HanS"},     {6, "Latin"},
-                                                          {7, "Latin"},    {1, "Cyrillic"}, {3, "Latin"}};
+    const std::pair<std::int64_t, std::string> pages[] = {
+        {1, "Cyrillic"}, {2, "Latin"}, {3, "Latin"},    {4, "Latin"}, {5, "HanS"},
+        {6, "Latin"},    {7, "Latin"}, {1, "Cyrillic"}, {3, "Latin"}, {8, "Cyrillic upright"},
+        {9, "Cyrillic"}};
     for (const auto& [width, model] : pages) EXPECT_EQ(readAs(recognizer, width, 40), model) << width;
     EXPECT_EQ(readAs(recognizer, 1, 95), "Latin");
     EXPECT_EQ(enginesMade, (std::vector<std::string>{"Latin", "Cyrillic", "Greek", "HanS", "Hebrew"})) << "each once";
