@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """OCR quality on real pages of running text: manuals that Debian packages
 install under /usr/share/doc, and two-column journal and conference pages
-(the shared corpus, and the class samples of texlive-publishers-doc). Each
+(the shared corpus, and guides for authors in texlive-publishers-doc). Each
 page is rendered at 300 dpi grey and, under each condition below, wrapped
 alone into an image-only PDF; then
   - leggipdf reads that PDF;
@@ -30,8 +30,9 @@ order, on two-column pages within 1.25x; and per layout, every turned or
 skewed condition within 1.5x of the same pages upright plus one point.
 Pages whose document is not installed are skipped with a note.
 All 16 pages under the five conditions, 76 measurements, take about
-8 minutes on 2 cores (each measurement reads the page twice, once with
-leggipdf and once with tesseract); upright alone takes under 2 minutes.
+6 minutes on 2 idle cores, 13 beside a build (each measurement reads the
+page twice, once with leggipdf and once with tesseract, about 4 s each);
+--conditions upright alone takes a minute and a half.
 
   bench/ocr_quality.py [--conditions LIST] [--row FILE] [--json FILE]
                        (leggipdf from $LEGGIPDF, else build/leggipdf)
@@ -98,6 +99,10 @@ PAGES = [
     Page(f"{TEX}/mnras/mnras_guide.pdf", "texlive-publishers-doc", 2, "9 pt", "two columns"),
 ]
 # Degrees clockwise per condition; a quarter turn swaps the page's sides.
+# Tesseract alone reads a page turned 90 degrees as well as upright (it finds
+# the vertical lines), but neither one upside down or turned 270 nor, on most
+# of these pages, one skewed 3 degrees, where it drops whole blocks: so turned
+# and skewed pages are judged against the same pages upright.
 CONDITIONS = {"upright": 0, "turned 90": 90, "turned 180": 180, "turned 270": 270, "skewed 3": 3}
 # Layouts measured upright only, to keep the run short.
 UPRIGHT_ONLY = {"table"}
@@ -149,7 +154,8 @@ def mean(values):
 
 
 def ratio(ours, engine):
-    return ours / engine if engine else float("inf")
+    """ours / engine, where no error against none counts as even."""
+    return ours / engine if engine else 1.0 if not ours else float("inf")
 
 
 def paper(width, height):
@@ -159,13 +165,17 @@ def paper(width, height):
     return f"{width:g} x {height:g} pt"
 
 
+def pages(count):
+    return f"{count} page{'s' * (count != 1)}"
+
+
 def short_name(document):
     return pathlib.Path(document).name.removesuffix(".gz")
 
 
 def condition_names(text):
     """The conditions named in a comma-separated list, in CONDITIONS' order."""
-    asked = {re.sub(r"[\s_-]+", " ", name.strip()) for name in text.split(",") if name.strip()}
+    asked = {re.sub(r"[\s_-]+", " ", name.strip().lower()) for name in text.split(",") if name.strip()}
     unknown = asked - CONDITIONS.keys()
     if unknown:
         raise argparse.ArgumentTypeError(f"unknown condition(s) {', '.join(sorted(unknown))}; "
@@ -202,26 +212,27 @@ def scan(source, page, work):
     return size, work / "scan.png", reference
 
 
-def turned(image_path, degrees, out):
-    """Write the scan turned by degrees clockwise to out: a quarter turn
-    swaps its sides, any other angle keeps the canvas and fills the corners
-    with white. Returns whether the sides were swapped."""
+def rotated(image_path, size, degrees, out):
+    """Write the scan turned by degrees clockwise to out and return the size
+    of its page: a quarter turn swaps the sides of both, any other angle
+    keeps the canvas and fills the corners with white."""
+    quarter = degrees % 90 == 0
     with Image.open(image_path) as image:
-        quarter = degrees % 90 == 0
         image.rotate(-degrees, resample=Image.Resampling.BICUBIC, expand=quarter,
                      fillcolor="white").save(out, dpi=(300, 300))
-    return quarter and degrees % 180 == 90
+    width, height = size
+    return (height, width) if quarter and degrees % 180 == 90 else (width, height)
 
 
 def measure(leggipdf, size, image_path, reference, degrees, work):
     """Feed one page to leggipdf and to the engine under one condition: a dict
     with the page size fed, both CERs, both normalised texts and the seconds
-    each read took."""
+    each took (for the engine, pdftoppm's included)."""
     work.mkdir()
-    width, height = size
     if degrees:
-        image_path, swapped = work / "turned.png", turned(image_path, degrees, work / "turned.png")
-        width, height = (height, width) if swapped else (width, height)
+        size = rotated(image_path, size, degrees, work / "rotated.png")
+        image_path = work / "rotated.png"
+    width, height = size
     image_pdf, low = work / "page.pdf", work / "low"
     run("img2pdf", "--pagesize", f"{width}x{height}", "-o", str(image_pdf), str(image_path))
     start = time.monotonic()
@@ -244,11 +255,11 @@ def measure_all(leggipdf, conditions, work):
     """Every page under every condition it takes: (a result dict per page and
     condition, in PAGES' order, and the notes on documents missing)."""
     paths, missing = sources(work)
-    pages = [p for p in PAGES if p.document in paths]
+    found = [p for p in PAGES if p.document in paths]
     with concurrent.futures.ThreadPoolExecutor(WORKERS) as pool:
-        scans = list(pool.map(lambda i: scan(paths[pages[i].document], pages[i].page, work / f"page{i}"),
-                              range(len(pages))))
-        jobs = [(page, scanned, name) for page, scanned in zip(pages, scans) for name in conditions
+        scans = list(pool.map(lambda i: scan(paths[found[i].document], found[i].page, work / f"page{i}"),
+                              range(len(found))))
+        jobs = [(page, scanned, name) for page, scanned in zip(found, scans) for name in conditions
                 if name == "upright" or page.layout not in UPRIGHT_ONLY]
         measured = list(pool.map(lambda i: measure(leggipdf, *jobs[i][1], CONDITIONS[jobs[i][2]], work / f"job{i}"),
                                  range(len(jobs))))
@@ -281,7 +292,7 @@ def print_summary(grouped):
             if (layout, name) in grouped:
                 values = grouped[layout, name]
                 ours, engine = mean([r["cer_leggipdf"] for r in values]), mean([r["cer_engine"] for r in values])
-                print(f"| {layout} | {name} | {len(values)} | {ours:.2%} | {engine:.2%} "
+                print(f"| {layout} | {name} | {pages(len(values))} | {ours:.2%} | {engine:.2%} "
                       f"| {ratio(ours, engine):.2f}x |")
 
 
@@ -293,7 +304,7 @@ def against_engine(grouped, layout, target):
     values = grouped[layout, "upright"]
     ours, engine = mean([r["cer_leggipdf"] for r in values]), mean([r["cer_engine"] for r in values])
     r = ratio(ours, engine)
-    return (f"- {layout}, upright, {len(values)} pages: leggipdf {ours:.2%} / engine order {engine:.2%} = {r:.2f}x "
+    return (f"- {layout}, upright, {pages(len(values))}: leggipdf {ours:.2%} / engine order {engine:.2%} = {r:.2f}x "
             f"(target ≤ {target:.2f}x): {'yes' if r <= target else 'no'}", (len(values), ours, engine, r))
 
 
@@ -307,8 +318,8 @@ def against_upright(grouped, layout, name):
     ours = mean([r["cer_leggipdf"] for r in values])
     base = mean([upright[r["document"], r["page"]] for r in values])
     limit = TARGET_TURNED * base + TARGET_TURNED_SLACK
-    return (f"- {layout}, {name}, {len(values)} pages: leggipdf {ours:.2%} against {base:.2%} upright "
-            f"(target ≤ {TARGET_TURNED:g} × {base:.2%} + {TARGET_TURNED_SLACK:.0%} = {limit:.2%}): "
+    return (f"- {layout}, {name}, {pages(len(values))}: leggipdf {ours:.2%} against {base:.2%} upright "
+            f"(target ≤ {TARGET_TURNED:g} × {base:.2%} + {TARGET_TURNED_SLACK * 100:g} point = {limit:.2%}): "
             f"{'yes' if ours <= limit else 'no'}")
 
 
@@ -325,12 +336,27 @@ def print_targets(grouped):
 
 
 def print_notes(results, missing):
-    worse = [f"{r['document']} p. {r['page']} ({r['condition']})" for r in results
-             if r["cer_leggipdf"] > r["cer_engine"] + 0.001]
+    worse = {}
+    for r in results:
+        if r["cer_leggipdf"] > r["cer_engine"] + 0.001:
+            worse.setdefault(r["condition"], []).append(f"{r['document']} p. {r['page']}")
+    listed = [f"{name}: {', '.join(worse[name])}" for name in CONDITIONS if name in worse]
     print(f"\nPages where leggipdf's error rate exceeds the engine order's by over 0.1 point: "
-          f"{', '.join(worse) or 'none'}.")
+          f"{'; '.join(listed) or 'none'}.")
     for note in missing:
         print(f"\nSkipped, not installed: {note}.")
+
+
+def report(results, missing, seconds):
+    """Print the tables, targets and notes; return the one-column upright
+    figures."""
+    grouped = groups(results)
+    print_pages(results)
+    print_summary(grouped)
+    one_column = print_targets(grouped)
+    print_notes(results, missing)
+    print(f"\n{len(results)} measurements in {seconds / 60:.1f} minutes ({WORKERS} at a time).")
+    return one_column
 
 
 def write_row(path, one_column):
@@ -343,10 +369,11 @@ def write_row(path, one_column):
 
 def main():
     parser = argparse.ArgumentParser(description="OCR quality of leggipdf on real pages")
-    parser.add_argument("--conditions", type=condition_names, default=list(CONDITIONS),
+    parser.add_argument("--conditions", type=condition_names, default=list(CONDITIONS), metavar="LIST",
                         help=f"comma-separated conditions to measure (default all: {', '.join(CONDITIONS)})")
-    parser.add_argument("--row", help="append the one-column upright summary row of the benchmark table to this file")
-    parser.add_argument("--json", help="write every page's result to this file")
+    parser.add_argument("--row", metavar="FILE",
+                        help="append the one-column upright summary row of the benchmark table to FILE")
+    parser.add_argument("--json", metavar="FILE", help="write every page's result, texts included, to FILE")
     args = parser.parse_args()
     if args.row and "upright" not in args.conditions:
         parser.error("--row needs the upright condition")
@@ -355,13 +382,7 @@ def main():
     with tempfile.TemporaryDirectory() as temporary:
         results, missing = measure_all(leggipdf, args.conditions, pathlib.Path(temporary))
     seconds = time.monotonic() - start
-
-    grouped = groups(results)
-    print_pages(results)
-    print_summary(grouped)
-    one_column = print_targets(grouped)
-    print_notes(results, missing)
-    print(f"\n{len(results)} measurements in {seconds / 60:.1f} minutes ({WORKERS} at a time).")
+    one_column = report(results, missing, seconds)
     if args.json:
         with open(args.json, "w") as out:
             json.dump({"leggipdf": leggipdf, "conditions": args.conditions, "seconds": round(seconds),

@@ -29,7 +29,7 @@ PageImage uprightImage(const PageImage& image, PageTurn turn) {
     auto pixels = std::shared_ptr<std::uint8_t[]>(new std::uint8_t[static_cast<std::size_t>(width * height)]);
     // Pixel (x, y) of the upright page, rows from the top, read from where it
     // lies on the turned one.
-    for (std::int64_t y = 0; y < height; ++y) {
+    for (std::int64_t y = 0; y != height; ++y) {
         std::uint8_t* row = pixels.get() + y * width;
         for (std::int64_t x = 0; x < width; ++x) {
             switch (turn) {
