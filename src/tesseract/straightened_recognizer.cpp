@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <cstdlib>  // TEMP-AB
 #include <limits>
+#include <numbers>
 #include <optional>
 #include <utility>
 
@@ -22,7 +22,7 @@ using OwnedPix = std::unique_ptr<PIX, DestroyedPix>;
 // Leptonica's own cut between ink and paper when it measures skew.
 constexpr std::uint8_t kInkBelow = 130;
 
-constexpr float kRadiansPerDegree = 3.14159265358979f / 180.0f;
+constexpr float kRadiansPerDegree = std::numbers::pi_v<float> / 180;
 
 bool fitsPix(const PageImage& image) {
     constexpr auto kMax = std::numeric_limits<l_int32>::max();
@@ -66,7 +66,8 @@ OwnedPix greyOf(const PageImage& image) {
     auto* const data = reinterpret_cast<std::uint8_t*>(pixGetData(grey.get()));
     const auto bytesPerLine = 4 * static_cast<std::ptrdiff_t>(pixGetWpl(grey.get()));
     for (std::int64_t y = 0; y < image.height; ++y) {
-        std::memcpy(data + y * bytesPerLine, image.pixels + y * image.bytesPerRow, static_cast<std::size_t>(image.width));
+        std::memcpy(data + y * bytesPerLine, image.pixels + y * image.bytesPerRow,
+                    static_cast<std::size_t>(image.width));
     }
     pixEndianByteSwap(grey.get());
     return grey;
@@ -93,7 +94,8 @@ std::optional<PageImage> straightenedPage(const PageImage& image) {
     if (!angle) return std::nullopt;
     const OwnedPix grey = greyOf(image);
     if (!grey) return std::nullopt;
-    // Width and height 0: the turned page keeps the size of the original.
+    // No larger canvas (0, 0): the page keeps its size, losing only corners
+    // that a page skewed by a few degrees leaves blank.
     OwnedPix turned(pixRotate(grey.get(), kRadiansPerDegree * *angle, L_ROTATE_AREA_MAP, L_BRING_IN_WHITE, 0, 0));
     if (!turned || pixGetDepth(turned.get()) != 8) return std::nullopt;
     return pageOf(std::move(turned));
@@ -106,7 +108,6 @@ StraightenedRecognizer::StraightenedRecognizer(std::unique_ptr<LineRecognizer> i
 }
 
 std::vector<Observation> StraightenedRecognizer::recognizedLines(const PageImage& image) {
-    if (std::getenv("LEGGIPDF_NO_STRAIGHTEN")) return inner_->recognizedLines(image);  // TEMP-AB
     const std::optional<PageImage> straightened = straightenedPage(image);
     return inner_->recognizedLines(straightened ? *straightened : image);
 }
