@@ -14,8 +14,13 @@ __attribute__((visibility("default"))) const char* leggipdfOcrModuleVersion = le
 
 __attribute__((visibility("default"))) leggipdf::LineRecognizer* leggipdfCreateLineRecognizer() {
     using namespace leggipdf;
+    // Straightened before the detector sees the page, and again after a page
+    // found turned is set upright: a page fed sideways and askew shows its
+    // skew only then.
     return new StraightenedRecognizer(std::make_unique<ScriptedRecognizer>(
         [] { return std::make_unique<TesseractScriptDetector>(); },
-        [](const std::string& model) { return std::make_unique<TesseractRecognizer>(model); }));
+        [](const std::string& model) {
+            return std::make_unique<StraightenedRecognizer>(std::make_unique<TesseractRecognizer>(model));
+        }));
 }
 }
