@@ -51,8 +51,8 @@ std::vector<Stretch> freeStretches(const std::vector<LineShape>& lines, const Pa
 bool within(const Box& box, const Stretch& stretch) { return box.y >= stretch.bottom && top(box) <= stretch.top; }
 
 // The gutter at x over `stretch`, if enough long lines border it on both sides.
-std::optional<Gutter> gutterAt(const std::vector<LineShape>& lines, const Part& part, double x,
-                               const Stretch& stretch) {
+std::optional<Gutter> gutterAt(const std::vector<LineShape>& lines, const Part& part, double x, const Stretch& stretch,
+                               std::size_t needed) {
     std::size_t left = 0, rightOf = 0;
     double nearestRight = INFINITY;
     for (const std::size_t i : part) {
@@ -64,7 +64,7 @@ std::optional<Gutter> gutterAt(const std::vector<LineShape>& lines, const Part& 
         if (line.box.x > x) ++rightOf;
     }
     const double width = nearestRight - x;
-    if (left < kGutterLines || rightOf < kGutterLines || !(width >= kMinGutterWidth)) return std::nullopt;
+    if (left < needed || rightOf < needed || !(width >= kMinGutterWidth)) return std::nullopt;
     return Gutter{x, stretch.bottom, stretch.top, width};
 }
 
@@ -80,8 +80,9 @@ std::optional<Gutter> bestGutter(const std::vector<LineShape>& lines, const Part
         const double x = right(lines[candidate].box);
         if (!std::isfinite(x)) continue;
         for (const Stretch& stretch : freeStretches(lines, part, x, low, high)) {
-            if (!(stretch.top - stretch.bottom >= kGutterShare * (high - low))) continue;
-            const std::optional<Gutter> gutter = gutterAt(lines, part, x, stretch);
+            const bool tall = stretch.top - stretch.bottom >= kGutterShare * (high - low);
+            const std::optional<Gutter> gutter =
+                gutterAt(lines, part, x, stretch, tall ? kGutterLines : kShortGutterLines);
             if (gutter && (!best || std::pair(gutter->top - gutter->bottom, gutter->width) >
                                         std::pair(best->top - best->bottom, best->width))) {
                 best = gutter;

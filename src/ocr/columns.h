@@ -15,19 +15,21 @@ struct LineShape {
 };
 
 /// A gutter needs this many lines of at least kGutterLineWords words wholly
-/// on each side of it, over at least kGutterShare of the text's height.
+/// on each side of it, over at least kGutterShare of the text's height; over
+/// a shorter stretch (columns under a figure that spans the page, say), it
+/// needs kShortGutterLines of them.
 inline constexpr std::size_t kGutterLines = 5;
+inline constexpr std::size_t kShortGutterLines = 10;
 inline constexpr std::size_t kGutterLineWords = 3;
 inline constexpr double kGutterShare = 0.5;
 
 /// The positions of `lines` in reading order, column by column. The lines are
 /// split at a vertical gutter: a band that no line crosses over a stretch of
-/// at least kGutterShare of their height, bordered on each side by at least
-/// kGutterLines lines of kGutterLineWords words or more lying wholly within
-/// the stretch. What lies above the stretch comes first, then the lines left
-/// of the gutter, then those right of it, then what lies below; each part is
-/// split again the same way, and a part without a gutter is put in order by
-/// readingOrder. A page without a gutter therefore reads exactly as
+/// their height, bordered on each side by at least kGutterLines lines (over
+/// kGutterShare of the height or more; kShortGutterLines otherwise) of
+/// kGutterLineWords words or more lying wholly within the stretch. What lies above the stretch comes first, then the
+/// lines left of the gutter, then those right of it, then what lies below; each part is split again the same way, and a
+/// part without a gutter is put in order by readingOrder. A page without a gutter therefore reads exactly as
 /// readingOrder orders it.
 std::vector<std::size_t> columnwiseReadingOrder(const std::vector<LineShape>& lines);
 

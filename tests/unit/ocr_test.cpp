@@ -184,6 +184,9 @@ TEST(ColumnwiseReadingOrder, ReadsColumnsInTurnAndKeepsTablesWhole) {
         page({column(0.1, 0.25, 0.8, 10, 2), column(0.4, 0.55, 0.8, 10, 1), column(0.7, 0.9, 0.8, 10, 2)});
     const auto code = page({column(0.1, 0.3, 0.8, 10, 2), column(0.35, 0.9, 0.8, 10)});
     const auto lone = page({left, right, {{{0.47, 0.69, 0.03, 0.012}, 1}}});
+    const auto underFigure = [&page](int count) {
+        return page({column(0.1, 0.9, 0.95, 30), column(0.1, 0.45, 0.3, count), column(0.55, 0.9, 0.3, count)});
+    };
     const struct {
         const char* name;
         std::vector<LineShape> lines;
@@ -198,6 +201,8 @@ TEST(ColumnwiseReadingOrder, ReadsColumnsInTurnAndKeepsTablesWhole) {
          rowByRow(page({column(0.1, 0.45, 0.8, 4), column(0.55, 0.9, 0.8, 4)}))},
         {"a table of short cells stays whole", table, rowByRow(table)},
         {"terms of two words beside long lines", code, rowByRow(code)},
+        {"ten lines a side under a figure", underFigure(10), joined(positions(0, 30), positions(30, 50))},
+        {"nine lines a side under a figure", underFigure(9), rowByRow(underFigure(9))},
         {"a lone narrow line in the gutter", lone, joined(positions(0, 6), positions(20, 21), positions(6, 20))},
     };
     for (const auto& c : cases) EXPECT_EQ(columnwiseReadingOrder(c.lines), c.order) << c.name;
