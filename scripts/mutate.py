@@ -306,6 +306,12 @@ MUTANTS = [
     ("turn-never-read-again", "a turned Latin page not read again",
      "if (how.model == kFallbackModel && how.turn == PageTurn::none) return std::nullopt;",
      "if (how.model == kFallbackModel) return std::nullopt;"),
+    ("straighten-never", "skewed pages read as they lie",
+     "kMinStraightenedSkew = 0.5;", "kMinStraightenedSkew = 8.0;"),
+    ("straighten-unsure", "only the surest skews straightened",
+     "kMinSkewConfidence = 2.0;", "kMinSkewConfidence = 50.0;"),
+    ("straighten-sign", "skewed pages turned the wrong way",
+     "kRadiansPerDegree * *angle", "-kRadiansPerDegree * *angle"),
     # Memory that runs out.
     ("tess-image-allocation-unchecked", "a failed allocation of the engine's images goes unnoticed",
      "if (imageAllocationFailed) {", "if (false) {"),
