@@ -1,4 +1,5 @@
-// The reading-order sort on boxes made from the input. The first byte picks
+// The reading-order sort, and the column split before it, on boxes made
+// from the input. The first byte picks
 // how they are made: freely (NaN and infinities included), from a palette
 // of a few boxes (many exact ties), or on lines far enough apart that the
 // comparator is a strict weak order and std::stable_sort is an oracle.
@@ -10,6 +11,7 @@
 #include <limits>
 #include <vector>
 
+#include "ocr/columns.h"
 #include "ocr/reading_order.h"
 
 namespace {
@@ -76,6 +78,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             assert(!tie || sorted[i].index < sorted[j].index);
         }
     }
+    // Split at gutters, whatever the boxes, every line comes out exactly once.
+    std::vector<leggipdf::LineShape> lines;
+    for (const Item& item : original) lines.push_back({item.box, item.index % 5});
+    std::vector<bool> placed(lines.size());
+    for (const std::size_t i : leggipdf::columnwiseReadingOrder(lines)) {
+        assert(i < placed.size() && !placed[i]);
+        placed[i] = true;
+    }
+    assert(std::find(placed.begin(), placed.end(), false) == placed.end());
     if (mode == 2) {
         std::vector<Item> expected = original;
         std::stable_sort(expected.begin(), expected.end(), precedes);

@@ -291,7 +291,7 @@ MUTANTS = [
     ("columns-word-gaps", "a gap between words taken for a gutter",
      "!(width >= kMinGutterWidth)", "!(width >= 0)"),
     ("columns-above-after", "the lines above the columns read after the left one",
-     "for (const Part* piece : {&above, &left, &rightOf, &below})", "for (const Part* piece : {&left, &above, &rightOf, &below})"),
+     "pieces = {&above, &left, &rightOf, &below};", "pieces = {&left, &above, &rightOf, &below};"),
     ("turn-box-up", "a sideways line's height on the page taken from the wrong edge",
      "return {1 - box.y - box.height, box.x, box.height, box.width};",
      "return {1 - box.y - box.height, 1 - box.x - box.width, box.height, box.width};"),

@@ -1,6 +1,7 @@
 #include "ocr/columns.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -117,7 +118,13 @@ void appendInOrder(const std::vector<LineShape>& lines, const Part& part, Part& 
             (right(box) <= gutter->x ? left : rightOf).push_back(i);
         }
     }
-    for (const Part* piece : {&above, &left, &rightOf, &below}) appendInOrder(lines, *piece, order);
+    const std::array<const Part*, 4> pieces = {&above, &left, &rightOf, &below};
+    // Boxes of negative or undefined size may be counted on one side and
+    // placed elsewhere: a split that leaves the part whole is no split.
+    if (std::ranges::any_of(pieces, [&part](const Part* piece) { return piece->size() == part.size(); })) {
+        return appendLeaf(lines, part, order);
+    }
+    for (const Part* piece : pieces) appendInOrder(lines, *piece, order);
 }
 
 }  // namespace
