@@ -286,8 +286,6 @@ MUTANTS = [
      "kGutterLineWords = 3;", "kGutterLineWords = 2;"),
     ("columns-any-height", "five lines a side make a gutter over any stretch of the text's height",
      "const bool tall = stretch.top - stretch.bottom >= kGutterShare * (high - low);", "const bool tall = true;"),
-    ("columns-narrow-blocks", "a narrow line in the gutter closes it",
-     "if (box.x < x && right(box) > x && !narrow)", "if (box.x < x && right(box) > x)"),
     ("columns-word-gaps", "a gap between words taken for a gutter",
      "!(width >= kMinGutterWidth)", "!(width >= 0)"),
     ("columns-above-after", "the lines above the columns read after the left one",

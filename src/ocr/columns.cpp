@@ -10,9 +10,6 @@ namespace {
 
 // Narrower gaps are the space between words that the engine split a line at.
 constexpr double kMinGutterWidth = 0.005;
-// A short line narrower than this (a page number, a mark in the margin) may
-// stand in a gutter without closing it.
-constexpr double kNarrowLineWidth = 0.05;
 
 using Part = std::vector<std::size_t>;
 
@@ -35,8 +32,7 @@ std::vector<Stretch> freeStretches(const std::vector<LineShape>& lines, const Pa
     std::vector<Stretch> blocked;
     for (const std::size_t i : part) {
         const Box& box = lines[i].box;
-        const bool narrow = lines[i].words < kGutterLineWords && box.width < kNarrowLineWidth;
-        if (box.x < x && right(box) > x && !narrow) blocked.push_back({box.y, top(box)});
+        if (box.x < x && right(box) > x) blocked.push_back({box.y, top(box)});
     }
     std::sort(blocked.begin(), blocked.end(), [](const Stretch& a, const Stretch& b) { return a.bottom < b.bottom; });
     std::vector<Stretch> free;
@@ -105,7 +101,8 @@ void appendInOrder(const std::vector<LineShape>& lines, const Part& part, Part& 
     const std::optional<Gutter> gutter = bestGutter(lines, part);
     if (!gutter) return appendLeaf(lines, part, order);
     // Every line of the stretch that ends left of the gutter is on the left,
-    // the others on the right, a narrow line standing in the gutter among them.
+    // the others on the right. Gutters are sought at the right edges of lines,
+    // so a page number standing between two columns leaves one beside it.
     Part above, left, rightOf, below;
     for (const std::size_t i : part) {
         const Box& box = lines[i].box;

@@ -183,6 +183,7 @@ TEST(ColumnwiseReadingOrder, ReadsColumnsInTurnAndKeepsTablesWhole) {
     const auto table =
         page({column(0.1, 0.25, 0.8, 10, 2), column(0.4, 0.55, 0.8, 10, 1), column(0.7, 0.9, 0.8, 10, 2)});
     const auto code = page({column(0.1, 0.3, 0.8, 10, 2), column(0.35, 0.9, 0.8, 10)});
+    const auto narrowGap = page({column(0.1, 0.5, 0.8, 10), column(0.503, 0.9, 0.8, 10)});
     const auto lone = page({left, right, {{{0.47, 0.69, 0.03, 0.012}, 1}}});
     const auto underFigure = [&page](int count) {
         return page({column(0.1, 0.9, 0.95, 30), column(0.1, 0.45, 0.3, count), column(0.55, 0.9, 0.3, count)});
@@ -200,6 +201,7 @@ TEST(ColumnwiseReadingOrder, ReadsColumnsInTurnAndKeepsTablesWhole) {
         {"four lines a side are no gutter", page({column(0.1, 0.45, 0.8, 4), column(0.55, 0.9, 0.8, 4)}),
          rowByRow(page({column(0.1, 0.45, 0.8, 4), column(0.55, 0.9, 0.8, 4)}))},
         {"a table of short cells stays whole", table, rowByRow(table)},
+        {"a gap of 0.3% is a space between words", narrowGap, rowByRow(narrowGap)},
         {"terms of two words beside long lines", code, rowByRow(code)},
         {"ten lines a side under a figure", underFigure(10), joined(positions(0, 30), positions(30, 50))},
         {"nine lines a side under a figure", underFigure(9), rowByRow(underFigure(9))},
