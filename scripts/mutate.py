@@ -113,8 +113,9 @@ MUTANTS = [
     ("walk-missing-page-stops", "a missing page ends the walk",
      "if (!page) continue;", "if (!page) break;"),
     ("walk-page-kept-on-failure", "the page is not released when its recognition fails",
-     "const PageImage image = drawnPage(*page, pageNumber);",
-     "Page& kept = *page.release(); const PageImage image = drawnPage(kept, pageNumber);"),
+     "texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_);",
+     "Page& kept = *page.release(); texts_[pageNumber] = scannedPageText(kept, pageNumber, recognizer_); "
+     "delete &kept;"),
     ("walk-earlier-failure-first", "a text layer's failure hides an earlier page's",
      "scans.throwEarlierFailure();\n", "(void)0;\n"),
     ("walk-empty-pages-kept", "pages without text get an entry",

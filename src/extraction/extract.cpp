@@ -14,10 +14,7 @@ public:
     explicit SequentialScanReader(TextRecognizer& recognizer) : recognizer_(recognizer) {}
 
     void read(std::unique_ptr<Page> page, std::int64_t pageNumber) override {
-        // The image lives only in this scope, so it is released before the
-        // next page is fetched, whichever way recognition ends.
-        const PageImage image = drawnPage(*page, pageNumber);
-        texts_[pageNumber] = recognizedPageText(recognizer_, image, pageNumber);
+        texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_);
     }
     std::map<std::int64_t, std::string> texts() override { return std::move(texts_); }
     void throwEarlierFailure() override {}  // every page before has already been read
@@ -41,6 +38,13 @@ std::string recognizedPageText(TextRecognizer& recognizer, const PageImage& imag
     } catch (const std::exception& error) {
         throw ExtractionFailure::recognitionFailed(pageNumber, error.what());
     }
+}
+
+std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer) {
+    // The image lives only in this scope, so it is released before the next
+    // page is fetched, whichever way recognition ends.
+    const PageImage image = drawnPage(page, pageNumber);
+    return recognizedPageText(recognizer, image, pageNumber);
 }
 
 ExtractionResult extract(const Document& document, ScanReader& scans) {

@@ -38,6 +38,9 @@ PageImage drawnPage(const Page& page, std::int64_t pageNumber);
 /// recognitionFailed(pageNumber, what()) when it throws std::exception.
 std::string recognizedPageText(TextRecognizer& recognizer, const PageImage& image, std::int64_t pageNumber);
 
+/// drawnPage then recognizedPageText; the image is released before it returns.
+std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer);
+
 /// Walks the pages of `document` in order, taking each page's text layer and
 /// handing the pages whose normalised layer is empty to `scans`. Throws
 /// ExtractionFailure: renderingFailed(pageNumber) when a page gives no bitmap,

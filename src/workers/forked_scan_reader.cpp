@@ -56,7 +56,7 @@ void ForkedScanReader::throwEarlierFailure() {
     if (held_) {
         const HeldPage held = std::move(*held_);
         held_.reset();
-        readHere(*held.page, held.number);
+        texts_[held.number] = scannedPageText(*held.page, held.number, recognizer_);
     }
     while (!running_.empty() && failures_.empty()) awaitOne();
     throwIfFailed();
@@ -67,11 +67,6 @@ bool ForkedScanReader::holdsThisPage() const {
     // worker starts: a document with one page to read is read here, without
     // the cost of a process.
     return !plan_.pageSeconds && !workersStarted_ && !held_;
-}
-
-void ForkedScanReader::readHere(const Page& page, std::int64_t pageNumber) {
-    const PageImage image = drawnPage(page, pageNumber);
-    texts_[pageNumber] = recognizedPageText(recognizer_, image, pageNumber);
 }
 
 void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
@@ -88,7 +83,7 @@ void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
             // Out of processes or descriptors: a running worker frees one;
             // with none running, this process reads the page (unbounded).
             if (running_.empty()) {
-                readHere(page, pageNumber);
+                texts_[pageNumber] = scannedPageText(page, pageNumber, recognizer_);
                 return;
             }
             awaitOne();

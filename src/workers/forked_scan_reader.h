@@ -58,7 +58,6 @@ private:
     };
 
     bool holdsThisPage() const;
-    void readHere(const Page& page, std::int64_t pageNumber);
     void start(const Page& page, std::int64_t pageNumber);
     void startWorkers();
     bool roomFor(std::int64_t bytes) const;
