@@ -1,6 +1,7 @@
 #include "extraction/extract.h"
 
 #include <exception>
+#include <new>
 #include <utility>
 
 #include "model/extraction_failure.h"
@@ -35,6 +36,8 @@ PageImage drawnPage(const Page& page, std::int64_t pageNumber) {
 std::string recognizedPageText(TextRecognizer& recognizer, const PageImage& image, std::int64_t pageNumber) {
     try {
         return recognizer.recognizedText(image);
+    } catch (const std::bad_alloc&) {
+        throw;  // memory that ran out is the run's failure, not the page's
     } catch (const std::exception& error) {
         throw ExtractionFailure::recognitionFailed(pageNumber, error.what());
     }

@@ -12,12 +12,36 @@ namespace {
 
 void ignoreDiagnostic(const std::string&, void*) {}
 
-// Poppler opens a document whose encryption it cannot undo (an unknown crypt
-// filter method, say) and then reads its encrypted bytes as if plain: the run
-// would succeed with no text. The only sign is a diagnostic while it opens.
-void noteSecurityHandlerTrouble(const std::string& message, void* seen) {
-    if (message.find("security handler") != std::string::npos) *static_cast<bool*>(seen) = true;
+// What Poppler's diagnostics reveal while a document opens that its answers
+// hide; each would otherwise let the run succeed with no text.
+struct OpeningTrouble {
+    // Encryption it cannot undo (an unknown crypt filter method, say): the
+    // encrypted bytes are then read as if plain.
+    bool unsupportedEncryption = false;
+    // A page tree that is missing, or whose count is negative, of the wrong
+    // type or larger than the file could hold, is reported as a document of no
+    // pages. The count of a genuinely empty tree is refused too, as "Invalid
+    // page count 0".
+    bool pageCountRefused = false;
+};
+
+void noteOpeningTrouble(const std::string& message, void* trouble) {
+    auto& seen = *static_cast<OpeningTrouble*>(trouble);
+    if (message.find("security handler") != std::string::npos) seen.unsupportedEncryption = true;
+    const bool aboutTree = message.find("age count") != std::string::npos ||
+                           message.find("Top-level pages object") != std::string::npos;
+    if (aboutTree && !message.ends_with("Invalid page count 0")) seen.pageCountRefused = true;
 }
+
+// While it lives, Poppler's diagnostics are noted in `trouble`; afterwards
+// they are dropped.
+class DiagnosticsNoted {
+public:
+    explicit DiagnosticsNoted(OpeningTrouble& trouble) { poppler::set_debug_error_function(noteOpeningTrouble, &trouble); }
+    ~DiagnosticsNoted() { poppler::set_debug_error_function(ignoreDiagnostic, nullptr); }
+    DiagnosticsNoted(const DiagnosticsNoted&) = delete;
+    DiagnosticsNoted& operator=(const DiagnosticsNoted&) = delete;
+};
 
 class PopplerPage final : public Page {
 public:
@@ -59,13 +83,14 @@ std::int64_t PopplerDocument::imageBytes(std::int64_t index) const {
 }
 
 std::unique_ptr<PopplerDocument> openedPopplerDocument(const std::string& path) {
-    bool unsupportedEncryption = false;
-    poppler::set_debug_error_function(noteSecurityHandlerTrouble, &unsupportedEncryption);
+    OpeningTrouble trouble;
+    const DiagnosticsNoted noted(trouble);
     std::unique_ptr<poppler::document> document(poppler::document::load_from_file(path));
-    poppler::set_debug_error_function(ignoreDiagnostic, nullptr);
     // A locked document opens, but every page would read as empty and the run
     // would report success with no text.
-    if (!document || document->is_locked() || unsupportedEncryption) throw ExtractionFailure::unreadablePDF();
+    if (!document || document->is_locked() || trouble.unsupportedEncryption) throw ExtractionFailure::unreadablePDF();
+    // The page tree is read on the first question about it.
+    if (document->pages() == 0 && trouble.pageCountRefused) throw ExtractionFailure::unreadablePDF();
     return std::make_unique<PopplerDocument>(std::move(document));
 }
 

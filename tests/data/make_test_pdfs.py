@@ -140,6 +140,9 @@ def make_simple_text_files():
     write_pdf(out("whitespace-layer.pdf"), [text_page(["          "])])
     write_pdf(out("single-punctuation.pdf"), [text_page(["."])])
     write_pdf(out("zero-pages.pdf"), [])
+    two = [text_page(["Prima pagina."]), text_page(["Seconda pagina."])]
+    write_pdf(out("count-negative.pdf"), two, count=-1)
+    write_pdf(out("count-huge.pdf"), two, count=2147483648)
     write_pdf(out("blank.pdf"), [Page(content="")])
     write_pdf(out("huge-mediabox.pdf"), [Page(9000000, 9000000, content="")])
     left = [f"Colonna sinistra {n}" for n in ("uno", "due", "tre", "quattro")]

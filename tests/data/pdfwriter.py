@@ -230,11 +230,13 @@ def _truetype_font(objs, path):
         f"/Encoding /WinAnsiEncoding /FontDescriptor {descriptor} 0 R >>")
 
 
-def pdf_bytes(pages, embedded=None):
+def pdf_bytes(pages, embedded=None, count=None):
     """Serialise a list of Page objects into a complete PDF file.
 
     `embedded` maps extra font names (say "F9") to TrueType files to embed
     next to the standard 14 fonts, for text layers that use those names.
+    `count`, when given, is written as the page tree's /Count instead of the
+    number of pages.
     """
     objs = _Objects()
     catalog, tree = objs.reserve(), objs.reserve()
@@ -266,12 +268,12 @@ def pdf_bytes(pages, embedded=None):
             entries += " /Resources << >>"
         kids.append(objs.add(f"<< {entries} >>"))
     refs = " ".join(f"{kid} 0 R" for kid in kids)
-    objs.put(tree, f"<< /Type /Pages /Kids [{refs}] /Count {len(kids)} >>")
+    objs.put(tree, f"<< /Type /Pages /Kids [{refs}] /Count {len(kids) if count is None else count} >>")
     return objs.serialise(catalog)
 
 
-def write_pdf(path, pages, embedded=None):
-    data = pdf_bytes(pages, embedded)
+def write_pdf(path, pages, embedded=None, count=None):
+    data = pdf_bytes(pages, embedded, count)
     with open(path, "wb") as handle:
         handle.write(data)
     return data

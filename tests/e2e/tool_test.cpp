@@ -20,6 +20,10 @@ const std::string kTool = LEGGIPDF_BINARY;
 [[maybe_unused]] std::vector<std::string> limited(const std::string& path, const std::string& kilobytes = "1000000") {
     return {"/bin/sh", "-c", "ulimit -v " + kilobytes + "; exec \"$0\" \"$1\"", kTool, path};
 }
+[[maybe_unused]] std::vector<std::string> withJobs(std::vector<std::string> command) {
+    command.insert(command.begin(), "LEGGIPDF_JOBS=2");
+    return command;
+}
 
 TEST(Outcomes, EachHasItsExactBytes) {
     const std::string missing = "percorso PDF mancante\n", unreadable = "PDF non leggibile\n";
@@ -33,6 +37,8 @@ TEST(Outcomes, EachHasItsExactBytes) {
         {{kTool, text}, threePages, ""},
         {{kTool, testData("owner-password-only.pdf")}, threePages, ""},
         {{kTool, testData("zero-pages.pdf")}, "{\"pages\":[],\"usedOCR\":false}\n", ""},
+        {{kTool, testData("count-negative.pdf")}, "", unreadable},  // two pages behind a count that lies
+        {{kTool, testData("count-huge.pdf")}, "", unreadable},
         {{kTool, testData("two-column.pdf")}, testing::fileText(testData("two-column.json")), ""},
         {{kTool}, "", missing},
         {{kTool, text, testData("zero-pages.pdf")}, "", missing},
@@ -45,11 +51,14 @@ TEST(Outcomes, EachHasItsExactBytes) {
         {{kTool, "-h"}, "", unreadable},
         {{kTool, testData("huge-mediabox.pdf")}, "", tooLarge},
         {{"LEGGIPDF_PAGE_TIMEOUT=abc", kTool, text}, "", invalid("LEGGIPDF_PAGE_TIMEOUT")},
-        {{"LEGGIPDF_PAGE_TIMEOUT=0", kTool, text}, "", invalid("LEGGIPDF_PAGE_TIMEOUT")},
+        {{"LEGGIPDF_PAGE_TIMEOUT=0.0000009", kTool, text}, "", invalid("LEGGIPDF_PAGE_TIMEOUT")},
         {{"LEGGIPDF_PAGE_TIMEOUT=2.5", kTool, text}, threePages, ""},
+        {{"LEGGIPDF_PAGE_TIMEOUT=1000000001", kTool, text}, threePages, ""},
         {{"LEGGIPDF_JOBS=0", kTool, text}, "", invalid("LEGGIPDF_JOBS")},
         {{"LEGGIPDF_JOBS=2x", kTool, text}, "", invalid("LEGGIPDF_JOBS")},
         {{"LEGGIPDF_JOBS=auto", kTool, text}, threePages, ""},
+        {{"LEGGIPDF_JOBS=0000000002", kTool, text}, threePages, ""},
+        {{"LEGGIPDF_JOBS=1000000000", kTool, text}, threePages, ""},
         // A drawing that never ends, bounded.
         {{"LEGGIPDF_PAGE_TIMEOUT=1", kTool, testData("endless.pdf")}, "", tooLarge},
         // Library chatter on a page drawn without a font configuration stays off stderr.
@@ -60,6 +69,9 @@ TEST(Outcomes, EachHasItsExactBytes) {
         {limited(testData("nested.pdf")), "", "memoria insufficiente\n"},
         // Poppler's allocator aborts the process when the room for a long path runs out.
         {limited(testData("long-path.pdf"), "300000"), "", "memoria insufficiente\n"},
+        // The engine's model does not fit: the run's failure, in one process and with workers.
+        {limited(testData("scan-english.pdf"), "300000"), "", "memoria insufficiente\n"},
+        {withJobs(limited(testData("scan-two-pages.pdf"), "300000")), "", "memoria insufficiente\n"},
         // Memory that runs out inside the engine fails the page rather than dropping its text.
         {limited(testData("scan-on-huge-page.pdf")), "",
          "OCR della pagina 1 non riuscito: tesseract: memory ran out for the images of a 15000x15000 page\n"},
@@ -126,16 +138,17 @@ TEST(Ocr, ScansAreReadInReadingOrderWithTheirScriptsModels) {
     }
 }
 
-// A module from another build beside the binary is refused before it is called.
+// A module from another build beside the binary is refused before it is
+// called; its path, line feed and all, quoted on one line.
 TEST(Ocr, StaleModuleIsRefusedWithTheReason) {
-    std::filesystem::create_directories(::testing::TempDir() + "stale");
-    const auto folder = std::filesystem::canonical(::testing::TempDir() + "stale"), binary = folder / "leggipdf";
+    std::filesystem::create_directories(::testing::TempDir() + "stale\nbuild");
+    const auto folder = std::filesystem::canonical(::testing::TempDir() + "stale\nbuild"), binary = folder / "leggipdf";
     std::filesystem::copy_file(kTool, binary, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::remove(folder / "leggipdf-ocr.so");
     std::filesystem::create_symlink(LEGGIPDF_STALE_MODULE, folder / "leggipdf-ocr.so");
     const auto run = testing::run({binary, testData("scan-english.pdf")});
     EXPECT_EQ(std::tuple(run.status, run.out), std::tuple(1, std::string()));
-    const std::string reason = "the OCR module " + (folder / "leggipdf-ocr.so").string() + " has version 0.0+ocr0";
+    const std::string reason = "the OCR module " + folder.parent_path().string() + "/stale\\nbuild/leggipdf-ocr.so has version 0.0+ocr0";
     EXPECT_EQ(run.err.rfind("OCR della pagina 1 non riuscito: " + reason + ", expected ", 0), 0u) << run.err;
     std::filesystem::remove_all(folder);
 }
