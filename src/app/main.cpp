@@ -1,8 +1,12 @@
+#include <unistd.h>
+
 #include <csignal>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "app/run.h"
+#include "model/extraction_failure.h"
 
 int main(int argc, char** argv) {
     // A reader that goes away must surface as a failed write (status 1 and a
@@ -11,5 +15,12 @@ int main(int argc, char** argv) {
     // Inherited as ignored, SIGCHLD would let the kernel reap the workers
     // before their status (the signal that ended one) could be read.
     std::signal(SIGCHLD, SIG_DFL);
-    return leggipdf::run(std::vector<std::string>(argv, argv + argc));
+    try {
+        return leggipdf::run(std::vector<std::string>(argv, argv + argc));
+    } catch (const std::bad_alloc&) {
+        // Before the run could take its own failures, or while it reported one.
+        (void)!write(STDERR_FILENO, leggipdf::kOutOfMemoryText.data(), leggipdf::kOutOfMemoryText.size());
+        (void)!write(STDERR_FILENO, "\n", 1);
+        return 1;
+    }
 }

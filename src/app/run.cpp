@@ -4,33 +4,48 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "app/extract_file.h"
 #include "app/settings.h"
 #include "io/full_write.h"
 #include "model/extraction_failure.h"
 #include "model/json_form.h"
+#include "progress/progress_line.h"
 
 namespace leggipdf {
 namespace {
 
-// What a run that aborts prints, and where; set before the handler is installed.
+// What a run that a library ends prints, and where; set before the handlers
+// are installed. `lasting` is true while the run lasts.
 struct AbortTexts {
     int descriptor = -1;
     std::string memory, other;
+    bool lasting = false;
 };
 AbortTexts abortTexts;
 
 // Poppler's allocator ends the process with abort() right after a malloc that
 // failed (errno is then ENOMEM), and so do the engine's assertions, past every
-// catch. The run ends instead with one of our texts.
+// catch; the colour library Poppler uses crashes on a failed malloc it does
+// not check. The run ends instead with one of our texts.
 extern "C" void endAbortedRun(int) {
     const std::string& text = errno == ENOMEM ? abortTexts.memory : abortTexts.other;
+    eraseProgressLine();
     (void)!write(abortTexts.descriptor, text.data(), text.size());
     _exit(1);
+}
+
+// The engine's OpenMP runtime calls exit(1) when an allocation fails, with
+// its message on the silenced stderr. Ended so in the middle of the run, the
+// run ends as if that had been an abort.
+extern "C" void endExitedRun() {
+    if (abortTexts.lasting) endAbortedRun(0);
 }
 
 // Poppler and fontconfig write some warnings straight to descriptor 2, past
@@ -54,9 +69,10 @@ public:
     /// Where our own texts go.
     int descriptor() const { return real_ >= 0 ? real_ : STDERR_FILENO; }
 
-    int failed(const std::string& text) const {
+    // Allocates nothing, as memory may be what ran out.
+    int failed(std::string_view text) const {
         // Nothing more can be reported if stderr itself is gone; the status says it.
-        (void)writtenFully(descriptor(), text + "\n");
+        (void)(writtenFully(descriptor(), text) && writtenFully(descriptor(), "\n"));
         return 1;
     }
 
@@ -64,40 +80,47 @@ private:
     int real_;
 };
 
-// While it lives, an abort ends the run with one of our texts on `descriptor`.
+// While it lives, an abort, a crash or an exit ends the run with one of our
+// texts on `descriptor`.
 class AbortEndsRun {
 public:
     explicit AbortEndsRun(int descriptor) {
         abortTexts = {descriptor, ExtractionFailure::outOfMemory().description() + "\n",
-                      ExtractionFailure::unexpected().description() + "\n"};
-        struct sigaction aborted = {};
-        aborted.sa_handler = endAbortedRun;
-        sigaction(SIGABRT, &aborted, &previousAbort_);
+                      ExtractionFailure::unexpected().description() + "\n", true};
+        struct sigaction ended = {};
+        ended.sa_handler = endAbortedRun;
+        for (std::size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &ended, &previous_[i]);
+        static const bool atExit = std::atexit(endExitedRun) == 0;
+        (void)atExit;
     }
-    ~AbortEndsRun() { sigaction(SIGABRT, &previousAbort_, nullptr); }
+    ~AbortEndsRun() {
+        abortTexts.lasting = false;
+        for (std::size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+    }
     AbortEndsRun(const AbortEndsRun&) = delete;
     AbortEndsRun& operator=(const AbortEndsRun&) = delete;
 
 private:
-    struct sigaction previousAbort_ = {};
+    static constexpr std::array<int, 3> kSignals = {SIGABRT, SIGSEGV, SIGBUS};
+    std::array<struct sigaction, kSignals.size()> previous_ = {};
 };
 
 }  // namespace
 
 int run(const std::vector<std::string>& arguments) {
     const QuietStderr stderrForUs;
-    const AbortEndsRun abortsEndTheRun(stderrForUs.descriptor());
     try {
+        const AbortEndsRun abortsEndTheRun(stderrForUs.descriptor());
         if (arguments.size() != 2) throw ExtractionFailure::invalidArguments();
         const Settings settings = settingsFromEnvironment();  // before the document is opened
-        std::string document = encoded(extractFile(arguments[1], settings));
+        std::string document = encoded(extractFile(arguments[1], settings, stderrForUs.descriptor()));
         document.push_back('\n');
         if (!writtenFully(STDOUT_FILENO, document)) throw ExtractionFailure::outputFailed();
         return 0;
     } catch (const ExtractionFailure& failure) {
         return stderrForUs.failed(failure.description());
     } catch (const std::bad_alloc&) {
-        return stderrForUs.failed(ExtractionFailure::outOfMemory().description());
+        return stderrForUs.failed(kOutOfMemoryText);
     } catch (...) {
         // A library's own text (in English, its wording free to change) would
         // break the promise that stderr holds one of the texts above.

@@ -12,16 +12,20 @@ namespace {
 
 class SequentialScanReader final : public ScanReader {
 public:
-    explicit SequentialScanReader(TextRecognizer& recognizer) : recognizer_(recognizer) {}
+    SequentialScanReader(TextRecognizer& recognizer, ScanProgress& progress)
+        : recognizer_(recognizer), progress_(progress) {}
 
     void read(std::unique_ptr<Page> page, std::int64_t pageNumber) override {
+        progress_.pageStarted(pageNumber);
         texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_);
+        progress_.pageFinished(pageNumber);
     }
     std::map<std::int64_t, std::string> texts() override { return std::move(texts_); }
     void throwEarlierFailure() override {}  // every page before has already been read
 
 private:
     TextRecognizer& recognizer_;
+    ScanProgress& progress_;
     std::map<std::int64_t, std::string> texts_;
 };
 
@@ -80,8 +84,8 @@ ExtractionResult extract(const Document& document, ScanReader& scans) {
     return result;
 }
 
-ExtractionResult extract(const Document& document, TextRecognizer& recognizer) {
-    SequentialScanReader scans(recognizer);
+ExtractionResult extract(const Document& document, TextRecognizer& recognizer, ScanProgress& progress) {
+    SequentialScanReader scans(recognizer, progress);
     return extract(document, scans);
 }
 

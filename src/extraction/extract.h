@@ -6,6 +6,7 @@
 #include <string>
 
 #include "extraction/document.h"
+#include "extraction/scan_progress.h"
 #include "extraction/text_recognizer.h"
 #include "model/extraction_result.h"
 
@@ -49,7 +50,9 @@ std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecog
 ExtractionResult extract(const Document& document, ScanReader& scans);
 
 /// The walk with every page drawn and read by `recognizer` in this process
-/// as soon as it is met, and released before the next page is fetched.
-ExtractionResult extract(const Document& document, TextRecognizer& recognizer);
+/// as soon as it is met, and released before the next page is fetched;
+/// `progress` hears each page start and, unless it fails, finish.
+ExtractionResult extract(const Document& document, TextRecognizer& recognizer,
+                         ScanProgress& progress = ignoredProgress());
 
 }  // namespace leggipdf

@@ -9,7 +9,7 @@ namespace leggipdf {
 
 // A descriptor that a parent made non-blocking says EAGAIN while its reader
 // is slow: that is a wait, not a failure.
-bool writtenFully(int fd, const std::string& bytes) {
+bool writtenFully(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 
 namespace leggipdf {
 
 /// Writes every byte of `bytes` to `fd`, resuming after signals and short
 /// writes and waiting while a non-blocking descriptor is full. False when a
 /// write fails (a full disk, a closed descriptor, a reader gone).
-bool writtenFully(int fd, const std::string& bytes);
+bool writtenFully(int fd, std::string_view bytes);
 
 }  // namespace leggipdf

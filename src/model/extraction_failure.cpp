@@ -41,7 +41,7 @@ std::string textFor(ExtractionFailure::Kind kind, std::int64_t pageNumber, const
         case ExtractionFailure::Kind::outputFailed:
             return "scrittura del risultato non riuscita";
         case ExtractionFailure::Kind::outOfMemory:
-            return "memoria insufficiente";
+            return std::string(kOutOfMemoryText);
         case ExtractionFailure::Kind::unexpected:
             return "errore inatteso";
         case ExtractionFailure::Kind::invalidSetting:

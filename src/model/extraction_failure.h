@@ -3,8 +3,13 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <string_view>
 
 namespace leggipdf {
+
+/// The text of ExtractionFailure::outOfMemory(), for where nothing more can
+/// be allocated.
+inline constexpr std::string_view kOutOfMemoryText = "memoria insufficiente";
 
 /// Why a run ended without a result. Thrown where the failure happens and
 /// caught only by the entry, which prints `description()` and exits with 1.

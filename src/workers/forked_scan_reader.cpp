@@ -56,7 +56,7 @@ void ForkedScanReader::throwEarlierFailure() {
     if (held_) {
         const HeldPage held = std::move(*held_);
         held_.reset();
-        texts_[held.number] = scannedPageText(*held.page, held.number, recognizer_);
+        readHere(*held.page, held.number);
     }
     while (!running_.empty() && failures_.empty()) awaitOne();
     throwIfFailed();
@@ -69,6 +69,12 @@ bool ForkedScanReader::holdsThisPage() const {
     return !plan_.pageSeconds && !workersStarted_ && !held_;
 }
 
+void ForkedScanReader::readHere(const Page& page, std::int64_t pageNumber) {
+    progress_.pageStarted(pageNumber);
+    texts_[pageNumber] = scannedPageText(page, pageNumber, recognizer_);
+    progress_.pageFinished(pageNumber);
+}
+
 void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
     const std::int64_t needed = kWorkerBytes + kBitmapCopies * plan_.imageBytes(pageNumber);
     while (!running_.empty() && (running_.size() >= plan_.jobs || !roomFor(needed))) awaitOne();
@@ -78,12 +84,13 @@ void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
         try {
             running_.push_back(
                 {std::make_unique<PageWorker>(page, pageNumber, recognizer_, plan_.pageSeconds), needed});
+            progress_.pageStarted(pageNumber);
             return;
         } catch (const std::system_error&) {
             // Out of processes or descriptors: a running worker frees one;
             // with none running, this process reads the page (unbounded).
             if (running_.empty()) {
-                texts_[pageNumber] = scannedPageText(page, pageNumber, recognizer_);
+                readHere(page, pageNumber);
                 return;
             }
             awaitOne();
@@ -143,6 +150,7 @@ void ForkedScanReader::finish(PageWorker& worker) {
     } catch (...) {
         failures_[worker.pageNumber()] = std::current_exception();
     }
+    progress_.pageFinished(worker.pageNumber());
 }
 
 void ForkedScanReader::throwIfFailed() {

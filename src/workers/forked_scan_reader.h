@@ -38,10 +38,16 @@ struct WorkerPlan {
 /// process can be made while none is running (otherwise it waits for one).
 /// On a failure the workers of later pages are killed and those of earlier
 /// pages awaited, so the failure thrown is the lowest-numbered page's.
+/// `progress` hears each page start (as its worker is forked) and finish (as
+/// its answer comes, in whatever order), here in the parent.
 class ForkedScanReader final : public ScanReader {
 public:
-    ForkedScanReader(TextRecognizer& recognizer, std::function<void()> loadRecognizer, WorkerPlan plan)
-        : recognizer_(recognizer), loadRecognizer_(std::move(loadRecognizer)), plan_(std::move(plan)) {}
+    ForkedScanReader(TextRecognizer& recognizer, std::function<void()> loadRecognizer, WorkerPlan plan,
+                     ScanProgress& progress = ignoredProgress())
+        : recognizer_(recognizer),
+          loadRecognizer_(std::move(loadRecognizer)),
+          plan_(std::move(plan)),
+          progress_(progress) {}
 
     void read(std::unique_ptr<Page> page, std::int64_t pageNumber) override;
     std::map<std::int64_t, std::string> texts() override;
@@ -58,6 +64,7 @@ private:
     };
 
     bool holdsThisPage() const;
+    void readHere(const Page& page, std::int64_t pageNumber);
     void start(const Page& page, std::int64_t pageNumber);
     void startWorkers();
     bool roomFor(std::int64_t bytes) const;
@@ -69,6 +76,7 @@ private:
     TextRecognizer& recognizer_;
     std::function<void()> loadRecognizer_;
     WorkerPlan plan_;
+    ScanProgress& progress_;
     bool workersStarted_ = false;
     std::optional<HeldPage> held_;  // the first page, until a second one shows a worker is worth it
     std::vector<Running> running_;

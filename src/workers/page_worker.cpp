@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -39,6 +40,11 @@ extern "C" void answerAbort(int) {
     _exit(1);
 }
 
+// The child ends with _exit; an exit is a library's (the engine's OpenMP
+// runtime when an allocation fails), answered like an abort. Registered in
+// the child, it runs before the run's own handler.
+extern "C" void answerExit() { answerAbort(0); }
+
 // SIGALRM, left to its default action, ends the child at its bound.
 void boundedBy(double seconds) {
     itimerval timer = {};
@@ -57,6 +63,9 @@ void boundedBy(double seconds) {
     if (getppid() != parent) _exit(1);
     answerDescriptor = fd;
     signal(SIGABRT, answerAbort);  // replaces the run's, which would print a text of its own
+    signal(SIGSEGV, SIG_DFL);      // a crash is the page's failure, named by its signal
+    signal(SIGBUS, SIG_DFL);
+    std::atexit(answerExit);
     if (seconds) boundedBy(*seconds);
     try {
         const PageImage image = drawnPage(page, pageNumber);

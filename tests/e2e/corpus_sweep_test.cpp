@@ -33,6 +33,9 @@ const std::set<std::string> kCropBoxSmaller = {"cropbox-hides-lower-half.pdf", "
 // Broken page trees: Poppler counts pages that it then cannot load, so the
 // walk gets no page for those indices and skips them without recognition.
 const std::set<std::string> kPagesNotReturned = {"pagetree-loop.pdf", "pagetree-wrong-count.pdf"};
+// Listed as empty, but Poppler refuses their page tree (missing, or a count
+// that lies) rather than finding none: no text is no success there.
+const std::set<std::string> kPageTreeRefused = {"damaged-truncated-at-40-percent.pdf", "pagetree-count-overflow.pdf"};
 
 void expectTextLayersMatch(const std::string& name, const ExtractionResult& result) {
     const std::string text = testing::outputOf({"/usr/bin/pdftotext", "-enc", "UTF-8", testing::corpusPdf(name), "-"});
@@ -52,7 +55,7 @@ class CorpusSweep : public ::testing::TestWithParam<CorpusFile> {};
 TEST_P(CorpusSweep, EndsCleanly) {
     const auto& [name, expect] = GetParam();
     const auto run = testing::run({LEGGIPDF_BINARY, testing::corpusPdf(name)});
-    if (expect == "unreadable") {
+    if (expect == "unreadable" || kPageTreeRefused.count(name)) {
         EXPECT_EQ(testing::Outcome(run.status, run.out, run.err), testing::Outcome(1, "", "PDF non leggibile\n"));
         return;
     }

@@ -24,12 +24,21 @@ const std::string kTool = LEGGIPDF_BINARY;
     command.insert(command.begin(), "LEGGIPDF_JOBS=2");
     return command;
 }
+// The file at `path` handed over by a shell `script` that runs the tool ($0) on $1.
+const std::string kPipe = "cat \"$1\" | exec \"$0\" /dev/stdin";
+const std::string kSubstitution = "exec \"$0\" <(cat \"$1\")";
+const std::string kFifo = "f=$(mktemp -u); mkfifo \"$f\"; cat \"$1\" >\"$f\" & \"$0\" \"$f\"; s=$?; rm \"$f\"; exit $s";
+std::vector<std::string> through(const std::string& script, const std::string& path) {
+    return {"/bin/bash", "-c", script, kTool, path};
+}
 
 TEST(Outcomes, EachHasItsExactBytes) {
     const std::string missing = "percorso PDF mancante\n", unreadable = "PDF non leggibile\n";
     const std::string tooLarge = "rendering della pagina 1 non riuscito\n", text = testData("text-three-pages.pdf");
     const std::string threePages = testing::fileText(testData("text-three-pages.json"));
     const auto invalid = [](const std::string& name) { return "valore di " + name + " non valido\n"; };
+    const std::string scans = testData("scan-two-pages.pdf"), mixed = testData("mixed.pdf");
+    const std::string scansOut = outputOf({kTool, scans}), mixedOut = outputOf({kTool, mixed});
     const struct {
         std::vector<std::string> command;
         std::string out, err;
@@ -46,6 +55,17 @@ TEST(Outcomes, EachHasItsExactBytes) {
         {{kTool, testData("")}, "", unreadable},  // a directory
         {{kTool, testData("not-pdf.txt")}, "", unreadable},
         {{kTool, testData("garbage-after-header.pdf")}, "", unreadable},
+        {{kTool, testData("truncated.pdf")}, "", unreadable},
+        // What cannot seek is read into memory first, and read as the file is.
+        {through(kPipe, text), threePages, ""},
+        {through(kFifo, text), threePages, ""},
+        {through(kSubstitution, text), threePages, ""},
+        {withJobs(through(kPipe, scans)), scansOut, ""},
+        {through(kFifo, scans), scansOut, ""},
+        {withJobs(through(kSubstitution, mixed)), mixedOut, ""},
+        {through(kPipe, "/dev/null"), "", unreadable},
+        {through(kPipe, testData("garbage-after-header.pdf")), "", unreadable},
+        {through("head -c 1249 \"$1\" | exec \"$0\" /dev/stdin", text), "", unreadable},  // truncated.pdf's bytes
         {{kTool, testData("locked-user-password.pdf")}, "", unreadable},
         {{kTool, testData("unknown-crypt-filter.pdf")}, "", unreadable},
         {{kTool, "-h"}, "", unreadable},
@@ -67,6 +87,8 @@ TEST(Outcomes, EachHasItsExactBytes) {
         // A 9,000 pt page (506 Mpx, under the cap) whose bitmap Poppler cannot get.
         {limited(testData("9000pt.pdf")), "", tooLarge},
         {limited(testData("nested.pdf")), "", "memoria insufficiente\n"},
+        {through("ulimit -v 200000; head -c 300000000 /dev/zero | exec \"$0\" /dev/stdin", ""), "",
+         "memoria insufficiente\n"},
         // Poppler's allocator aborts the process when the room for a long path runs out.
         {limited(testData("long-path.pdf"), "300000"), "", "memoria insufficiente\n"},
         // The engine's model does not fit: the run's failure, in one process and with workers.
@@ -138,18 +160,34 @@ TEST(Ocr, ScansAreReadInReadingOrderWithTheirScriptsModels) {
     }
 }
 
-// A module from another build beside the binary is refused before it is
-// called; its path, line feed and all, quoted on one line.
-TEST(Ocr, StaleModuleIsRefusedWithTheReason) {
+// Beside a copy of the binary: a module from another build, refused before it
+// is called, its path (line feed and all) quoted on one line; a module whose
+// engine calls exit() or crashes after a failed allocation, in one process
+// and in a worker.
+TEST(Ocr, ModulesThatFailAreReportedInOneLine) {
     std::filesystem::create_directories(::testing::TempDir() + "stale\nbuild");
     const auto folder = std::filesystem::canonical(::testing::TempDir() + "stale\nbuild"), binary = folder / "leggipdf";
     std::filesystem::copy_file(kTool, binary, std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::remove(folder / "leggipdf-ocr.so");
-    std::filesystem::create_symlink(LEGGIPDF_STALE_MODULE, folder / "leggipdf-ocr.so");
-    const auto run = testing::run({binary, testData("scan-english.pdf")});
-    EXPECT_EQ(std::tuple(run.status, run.out), std::tuple(1, std::string()));
-    const std::string reason = "the OCR module " + folder.parent_path().string() + "/stale\\nbuild/leggipdf-ocr.so has version 0.0+ocr0";
-    EXPECT_EQ(run.err.rfind("OCR della pagina 1 non riuscito: " + reason + ", expected ", 0), 0u) << run.err;
+    const std::string stale = "OCR della pagina 1 non riuscito: the OCR module " + folder.parent_path().string() +
+                              "/stale\\nbuild/leggipdf-ocr.so has version 0.0+ocr0, expected ";
+    const std::string memory = "memoria insufficiente\n";
+    const struct {
+        std::string module, failure, jobs, err;
+    } cases[] = {
+        {LEGGIPDF_STALE_MODULE, "", "1", stale},
+        {LEGGIPDF_FAILING_MODULE, "exit", "1", memory},
+        {LEGGIPDF_FAILING_MODULE, "exit", "2", memory},
+        {LEGGIPDF_FAILING_MODULE, "crash", "1", memory},
+        {LEGGIPDF_FAILING_MODULE, "crash", "2", "OCR della pagina 1 non riuscito: the page's reader died by signal 11"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(folder / "leggipdf-ocr.so");
+        std::filesystem::create_symlink(c.module, folder / "leggipdf-ocr.so");
+        const auto run =
+            testing::run({"FAILING_MODULE=" + c.failure, "LEGGIPDF_JOBS=" + c.jobs, binary, testData("scan-two-pages.pdf")});
+        EXPECT_EQ(Outcome(run.status, run.out, run.err.substr(0, c.err.size())), Outcome(1, "", c.err)) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
     std::filesystem::remove_all(folder);
 }
 

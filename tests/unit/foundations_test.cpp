@@ -1,11 +1,14 @@
 // The bottom layers: normalisation to one line, the JSON form byte for byte,
 // bitmap sizes and the canvas a page is drawn on.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <system_error>
 
 #include "image/page_canvas.h"
 #include "image/page_size.h"
+#include "io/whole_read.h"
 #include "model/json_form.h"
 #include "support.h"
 #include "text/normalized.h"
@@ -82,6 +85,26 @@ TEST(ComposedImage, PlacesDrawingOverWhiteAndClips) {
         EXPECT_EQ(pixels, c.expected) << c.left << "," << c.top;
         EXPECT_EQ(hasInk(image), c.left != 5) << c.left << "," << c.top;
     }
+}
+
+TEST(Contents, ReadsToTheEndOrOneByteBeyondTheBound) {
+    std::string bytes((3 << 20) + 7, '\0');  // past the first 1 MiB of room, so the copy grows
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 % 251);
+    const std::string path = ::testing::TempDir() + "contents";
+    std::ofstream(path, std::ios::binary) << bytes;
+    const struct {
+        std::size_t most, expected;
+    } cases[] = {{1 << 30, bytes.size()}, {bytes.size(), bytes.size()}, {(1 << 20) + 1, (1 << 20) + 2}, {0, 1}};
+    for (const auto& c : cases) {
+        const int file = open(path.c_str(), O_RDONLY);
+        const Contents contents = contentsOf(file, c.most);
+        close(file);
+        EXPECT_TRUE(std::string_view(contents.data(), contents.size()) == bytes.substr(0, c.expected)) << c.most;
+    }
+    const int writeOnly = open(path.c_str(), O_WRONLY);
+    EXPECT_THROW(contentsOf(writeOnly, 10), std::system_error);
+    close(writeOnly);
+    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 
 #include "extraction/extract.h"
 #include "model/extraction_failure.h"
+#include "progress/progress_line.h"
+#include "support.h"
 #include "workers/forked_scan_reader.h"
 
 namespace leggipdf {
@@ -96,11 +98,19 @@ struct FakeRecognizer final : TextRecognizer {
     }
 };
 
+// Each page's events in the order heard: 's' started, 'f' finished.
+struct RecordedProgress final : ScanProgress {
+    std::map<std::int64_t, std::string> events;
+    void pageStarted(std::int64_t pageNumber) override { events[pageNumber] += 's'; }
+    void pageFinished(std::int64_t pageNumber) override { events[pageNumber] += 'f'; }
+};
+
 // No plan: every page read in turn in this process.
-ExtractionResult extracted(const FakeDocument& document, TextRecognizer& recognizer, std::optional<WorkerPlan> plan) {
-    if (!plan) return extract(document, recognizer);
+ExtractionResult extracted(const FakeDocument& document, TextRecognizer& recognizer, std::optional<WorkerPlan> plan,
+                           ScanProgress& progress = ignoredProgress()) {
+    if (!plan) return extract(document, recognizer, progress);
     ForkedScanReader reader(
-        recognizer, [] {}, std::move(*plan));
+        recognizer, [] {}, std::move(*plan), progress);
     return extract(document, reader);
 }
 
@@ -131,7 +141,9 @@ TEST(PageWalk, ReadsAsOneProcessWithinJobsAndMemory) {
         const unsigned jobs = c.plan ? c.plan->jobs : 0;
         FakeRecognizer recognizer;
         FakeDocument document(pages);
-        EXPECT_EQ(extracted(document, recognizer, c.plan), expected) << jobs;
+        RecordedProgress progress;
+        EXPECT_EQ(extracted(document, recognizer, c.plan, progress), expected) << jobs;
+        EXPECT_EQ(progress.events, (std::map<std::int64_t, std::string>{{2, "sf"}, {4, "sf"}, {5, "sf"}})) << jobs;
         EXPECT_EQ(recognizer.tally->mostAtOnce, c.mostAtOnce) << jobs;
         EXPECT_EQ(recognizer.tally->readInWorkers, c.readInWorkers) << jobs;
         EXPECT_EQ(document.fetched, (std::vector<std::int64_t>{0, 1, 2, 3, 4, 5})) << jobs;
@@ -140,9 +152,12 @@ TEST(PageWalk, ReadsAsOneProcessWithinJobsAndMemory) {
     }
     // A single page to read starts no worker.
     FakeRecognizer recognizer;
-    EXPECT_EQ(extracted(FakeDocument({PageSpec{"uno"}, PageSpec{"", 2}}), recognizer, WorkerPlan{4, std::nullopt}),
-              (ExtractionResult{{{1, "uno"}, {2, "testo 2"}}, true}));
+    RecordedProgress progress;
+    EXPECT_EQ(
+        extracted(FakeDocument({PageSpec{"uno"}, PageSpec{"", 2}}), recognizer, WorkerPlan{4, std::nullopt}, progress),
+        (ExtractionResult{{{1, "uno"}, {2, "testo 2"}}, true}));
     EXPECT_EQ(recognizer.tally->readInWorkers, 0);
+    EXPECT_EQ(progress.events, (std::map<std::int64_t, std::string>{{2, "sf"}}));
 }
 
 TEST(PageWalk, ReportsTheLowestFailedPageAndLeavesNoChildNorPage) {
@@ -183,6 +198,43 @@ TEST(PageWalk, ReportsTheLowestFailedPageAndLeavesNoChildNorPage) {
             EXPECT_EQ(document.livePages, 0) << c.expected;
             EXPECT_TRUE(noChildLeft()) << c.expected;
         }
+    }
+}
+
+// On a descriptor that is no terminal (no width, no foreground to ask about):
+// redrawn no sooner than a quarter second after the last event of the same
+// kind, erased at the end only if drawn, and only ever on a terminal.
+TEST(ProgressLine, RedrawsAFewTimesASecondAndErasesItself) {
+    const auto line = [](int page, int read, int started) {
+        return "\rOCR: pagina " + std::to_string(page) + " di 9, lette " + std::to_string(read) + " di " +
+               std::to_string(started) + "\033[K";
+    };
+    const struct {
+        std::string events;  // 's' or 'f' and a page number, or 'p' for a pause of 300 ms
+        bool throughTheGate;
+        std::string expected;
+    } cases[] = {
+        {"", false, ""},
+        {"s2f2s4s5f5f4", false, line(2, 0, 1) + line(2, 1, 1) + "\r\033[K"},
+        {"s2p s3f3f2", false, line(2, 0, 1) + line(3, 0, 2) + line(3, 1, 2) + "\r\033[K"},
+        {"s2f2", true, ""},
+    };
+    for (const auto& c : cases) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        {
+            const auto progress =
+                c.throughTheGate ? progressShownOn(ends[1], 9) : std::make_unique<ProgressLine>(ends[1], 9);
+            for (std::size_t at = 0; at < c.events.size(); at += 2) {
+                const std::int64_t page = c.events[at + 1] - '0';
+                if (c.events[at] == 's') progress->pageStarted(page);
+                if (c.events[at] == 'f') progress->pageFinished(page);
+                if (c.events[at] == 'p') std::this_thread::sleep_for(300ms);
+            }
+        }
+        close(ends[1]);
+        EXPECT_EQ(testing::fileText("/dev/fd/" + std::to_string(ends[0])), c.expected) << c.events;
+        close(ends[0]);
     }
 }
 
