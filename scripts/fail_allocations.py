@@ -12,8 +12,8 @@ worker's go on from its parent's count: the largest count of any process
 is the last point) and keeps its output. Then runs with scripts/fail_allocation.c preloaded make the 1st,
 2nd, ... allocation fail: every one up to the count when the count is at
 most M (default 10000: the text PDF's), otherwise N points (default 1000)
-spread evenly over the count plus N/4 random ones (--seed). The short form
-that the tests run is --points 10 --every-up-to 0.
+spread evenly over the count plus N/4 random ones (--seed). The tests run
+it with --points 10.
 
 Every run must end in one of: the same stdout with status 0 and nothing on
 stderr; or status 1, nothing on stdout and one line on stderr that is

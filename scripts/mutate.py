@@ -334,6 +334,8 @@ MUTANTS = [
      "kSignals = {SIGABRT, SIGSEGV, SIGBUS};", "kSignals = {SIGABRT, SIGBUS, SIGBUS};"),
     ("crash-in-worker-as-run", "a worker's crash prints the run's text instead of failing its page",
      "signal(SIGSEGV, SIG_DFL);", "(void)0;"),
+    ("text-empty-not-read-again", "a text layer emptied by a converter that could not be opened goes to OCR",
+     "if (text.empty()) text = convertedText();", "(void)0;"),
     ("abort-unhandled", "an abort in a library ends the run by SIGABRT",
      "sigaction(kSignals[i], &ended, &previous_[i]);", "(void)ended;"),
     ("abort-text-swapped", "an abort after a failed allocation reported as unexpected",

@@ -100,22 +100,30 @@ class PopplerPage final : public Page {
 public:
     explicit PopplerPage(std::unique_ptr<poppler::page> page) : page_(std::move(page)) {}
 
+    // Poppler converts the text with iconv and gives an empty text when a
+    // converter cannot be opened, which only memory that ran out makes
+    // happen: the page would go to OCR as if it had no text layer. So an
+    // empty text is read a second time, and memory known to have run out is
+    // the run's failure.
     std::string text() const override {
-        // The reading-order layout keeps columns apart; the physical one
-        // interleaves the lines of neighbouring columns.
-        errno = 0;
-        const poppler::byte_array utf8 =
-            page_->text(poppler::rectf(), poppler::page::non_raw_non_physical_layout).to_utf8();
-        // The text is converted with iconv, and a converter that cannot be
-        // opened for want of memory gives an empty text: the page would go to
-        // OCR as if it had no text layer.
-        if (utf8.empty() && errno == ENOMEM) throw std::bad_alloc();
-        return {utf8.begin(), utf8.end()};
+        std::string text = convertedText();
+        if (text.empty()) text = convertedText();
+        return text;
     }
 
     std::optional<PageImage> renderedImage() const override { return renderedPopplerPage(*page_); }
 
 private:
+    std::string convertedText() const {
+        errno = 0;
+        // The reading-order layout keeps columns apart; the physical one
+        // interleaves the lines of neighbouring columns.
+        const poppler::byte_array utf8 =
+            page_->text(poppler::rectf(), poppler::page::non_raw_non_physical_layout).to_utf8();
+        if (utf8.empty() && errno == ENOMEM) throw std::bad_alloc();
+        return {utf8.begin(), utf8.end()};
+    }
+
     std::unique_ptr<poppler::page> page_;
 };
 
