@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -30,9 +29,6 @@ struct ClosedModule {
 class OcrModule {
 public:
     OcrModule() {
-        // The engine's OpenMP runtime reads this when it is loaded. One thread
-        // is several times faster on small machines and the tool starts none.
-        setenv("OMP_THREAD_LIMIT", "1", 1);
         std::string errors;
         for (const auto& candidate : moduleCandidates()) {
             handle_.reset(dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL));
