@@ -113,8 +113,8 @@ MUTANTS = [
     ("walk-missing-page-stops", "a missing page ends the walk",
      "if (!page) continue;", "if (!page) break;"),
     ("walk-page-kept-on-failure", "the page is not released when its recognition fails",
-     "texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_);",
-     "Page& kept = *page.release(); texts_[pageNumber] = scannedPageText(kept, pageNumber, recognizer_); "
+     "texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_, progress_);",
+     "Page& kept = *page.release(); texts_[pageNumber] = scannedPageText(kept, pageNumber, recognizer_, progress_); "
      "delete &kept;"),
     ("walk-earlier-failure-first", "a text layer's failure hides an earlier page's",
      "scans.throwEarlierFailure();\n", "(void)0;\n"),
@@ -372,6 +372,11 @@ MUTANTS = [
      "if (now - drawn_[event] < kQuiet", "if (now - std::max(drawn_[0], drawn_[1]) < kQuiet"),
     ("progress-worker-finish-unheard", "pages finished in workers not counted",
      "progress_.pageFinished(worker.pageNumber());", "(void)0;"),
+    ("progress-failed-page-read", "a page whose worker failed counted as read",
+     "        progress_.pageFinished(worker.pageNumber());\n    } catch (...) {\n"
+     "        failures_[worker.pageNumber()] = std::current_exception();\n    }\n",
+     "    } catch (...) {\n        failures_[worker.pageNumber()] = std::current_exception();\n    }\n"
+     "    progress_.pageFinished(worker.pageNumber());\n"),
 ]
 
 FAST_TEST_SECONDS = 3.0

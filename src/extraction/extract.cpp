@@ -16,9 +16,7 @@ public:
         : recognizer_(recognizer), progress_(progress) {}
 
     void read(std::unique_ptr<Page> page, std::int64_t pageNumber) override {
-        progress_.pageStarted(pageNumber);
-        texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_);
-        progress_.pageFinished(pageNumber);
+        texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_, progress_);
     }
     std::map<std::int64_t, std::string> texts() override { return std::move(texts_); }
     void throwEarlierFailure() override {}  // every page before has already been read
@@ -47,11 +45,18 @@ std::string recognizedPageText(TextRecognizer& recognizer, const PageImage& imag
     }
 }
 
-std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer) {
-    // The image lives only in this scope, so it is released before the next
-    // page is fetched, whichever way recognition ends.
-    const PageImage image = drawnPage(page, pageNumber);
-    return recognizedPageText(recognizer, image, pageNumber);
+std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer,
+                            ScanProgress& progress) {
+    progress.pageStarted(pageNumber);
+    std::string text;
+    {
+        // The image lives only in this scope, so it is released before the
+        // next page is fetched, whichever way recognition ends.
+        const PageImage image = drawnPage(page, pageNumber);
+        text = recognizedPageText(recognizer, image, pageNumber);
+    }
+    progress.pageFinished(pageNumber);
+    return text;
 }
 
 ExtractionResult extract(const Document& document, ScanReader& scans) {

@@ -39,8 +39,10 @@ PageImage drawnPage(const Page& page, std::int64_t pageNumber);
 /// recognitionFailed(pageNumber, what()) when it throws std::exception.
 std::string recognizedPageText(TextRecognizer& recognizer, const PageImage& image, std::int64_t pageNumber);
 
-/// drawnPage then recognizedPageText; the image is released before it returns.
-std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer);
+/// drawnPage then recognizedPageText, told to `progress` as the page starts
+/// and, unless it fails, finishes; the image is released before it returns.
+std::string scannedPageText(const Page& page, std::int64_t pageNumber, TextRecognizer& recognizer,
+                            ScanProgress& progress);
 
 /// Walks the pages of `document` in order, taking each page's text layer and
 /// handing the pages whose normalised layer is empty to `scans`. Throws

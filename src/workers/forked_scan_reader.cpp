@@ -70,9 +70,7 @@ bool ForkedScanReader::holdsThisPage() const {
 }
 
 void ForkedScanReader::readHere(const Page& page, std::int64_t pageNumber) {
-    progress_.pageStarted(pageNumber);
-    texts_[pageNumber] = scannedPageText(page, pageNumber, recognizer_);
-    progress_.pageFinished(pageNumber);
+    texts_[pageNumber] = scannedPageText(page, pageNumber, recognizer_, progress_);
 }
 
 void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
@@ -147,10 +145,10 @@ void ForkedScanReader::awaitOne() {
 void ForkedScanReader::finish(PageWorker& worker) {
     try {
         texts_[worker.pageNumber()] = worker.text();
+        progress_.pageFinished(worker.pageNumber());
     } catch (...) {
         failures_[worker.pageNumber()] = std::current_exception();
     }
-    progress_.pageFinished(worker.pageNumber());
 }
 
 void ForkedScanReader::throwIfFailed() {

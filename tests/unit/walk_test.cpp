@@ -187,13 +187,17 @@ TEST(PageWalk, ReportsTheLowestFailedPageAndLeavesNoChildNorPage) {
             if (!plan && !c.inTurnToo) continue;
             FakeRecognizer recognizer;
             FakeDocument document(c.pages);
+            RecordedProgress progress;
             try {
-                extracted(document, recognizer, plan);
+                extracted(document, recognizer, plan, progress);
                 ADD_FAILURE() << "no failure: " << c.expected;
             } catch (const ExtractionFailure& failure) {
                 EXPECT_EQ(failure.description(), c.expected);
                 EXPECT_TRUE(plan || static_cast<std::int64_t>(document.fetched.size()) == failure.pageNumber())
                     << c.expected << ": read on after the failed page";
+                // Scans fail after they start; a failed page is never reported read.
+                const std::string events = progress.events[failure.pageNumber()];
+                EXPECT_TRUE(events.empty() || events == "s") << c.expected << ": " << events;
             }
             EXPECT_EQ(document.livePages, 0) << c.expected;
             EXPECT_TRUE(noChildLeft()) << c.expected;
