@@ -20,14 +20,24 @@ Conditions, as scanners and people feeding them make pages:
                the scan turned that many degrees clockwise, on a page of the
                turned size (sideways pages have width and height swapped);
   skewed 3     the scan turned 3 degrees clockwise on the same canvas, the
-               corners filled with white, as a sheet placed by hand.
+               corners filled with white, as a sheet placed by hand;
+  jpeg 30      the upright scan coded as JPEG at quality 30, as a scanner
+               set to small files codes it;
+  fax 200      the upright scan at 200 dpi cut to black and white at mid-grey
+               and coded CCITT group 4, as a fax or a document scanner in
+               black-and-white mode codes it;
+  low 150, low 100
+               the upright scan at that resolution (Lanczos), as a scanner
+               set to draft quality makes it.
 Tables are measured upright only (see UPRIGHT_ONLY).
 
 Prints a Markdown table with a line per page and condition, then the mean
 per layout and condition, leggipdf's beside the engine order's, and the
 targets: on one-column pages upright leggipdf within 1.1x of the engine
-order, on two-column pages within 1.25x; and per layout, every turned or
-skewed condition within 1.5x of the same pages upright plus one point.
+order, on two-column pages within 1.25x, and the same under each coding and
+resolution (where the engine reads the same bitmap); and per layout, every
+turned or skewed condition within 1.5x of the same pages upright plus one
+point.
 Pages whose document is not installed are skipped with a note.
 All 16 pages under the five conditions, 76 measurements, take about
 6 minutes on 2 idle cores, 13 beside a build (each measurement reads the
@@ -103,7 +113,21 @@ PAGES = [
 # the vertical lines), but neither one upside down or turned 270 nor, on most
 # of these pages, one skewed 3 degrees, where it drops whole blocks: so turned
 # and skewed pages are judged against the same pages upright.
-CONDITIONS = {"upright": 0, "turned 90": 90, "turned 180": 180, "turned 270": 270, "skewed 3": 3}
+# dpi: across and down.
+Condition = collections.namedtuple("Condition", "degrees dpi coding", defaults=(0, (300, 300), "png"))
+CONDITIONS = {"upright": Condition(), "turned 90": Condition(90), "turned 180": Condition(180),
+              "turned 270": Condition(270), "skewed 3": Condition(3), "jpeg 30": Condition(coding="jpeg"),
+              "fax 200": Condition(dpi=(200, 200), coding="fax"),
+              "fax 200x100": Condition(dpi=(200, 100), coding="fax"),
+              "low 150": Condition(dpi=(150, 150)), "low 100": Condition(dpi=(100, 100)),
+              "jpeg 30 turned 90": Condition(90, coding="jpeg"),
+              "fax 200 skewed 3": Condition(3, (200, 200), "fax"),
+              "fax 200x100 turned 180": Condition(180, (200, 100), "fax"),
+              "low 100 turned 270": Condition(270, (100, 100))}
+# Conditions that change how the page is coded, not where it lies: the engine
+# reads them as well as the page upright, so they are judged against it.
+CODINGS = {name for name, c in CONDITIONS.items() if not c.degrees and name != "upright"}
+JPEG_QUALITY = 30
 # Layouts measured upright only, to keep the run short.
 UPRIGHT_ONLY = {"table"}
 TARGET = 1.1            # one column upright, against the engine order
@@ -212,27 +236,41 @@ def scan(source, page, work):
     return size, work / "scan.png", reference
 
 
-def rotated(image_path, size, degrees, out):
-    """Write the scan turned by degrees clockwise to out and return the size
-    of its page: a quarter turn swaps the sides of both, any other angle
-    keeps the canvas and fills the corners with white."""
+def scanned_as(image_path, size, condition, work):
+    """The scan as the condition makes it, written into work: (the size of
+    its page, its path). A quarter turn swaps the sides of both, any other
+    angle keeps the canvas and fills the corners with white; a lower
+    resolution shrinks the bitmap, not the page."""
+    degrees, dpi, coding = condition
+    if not degrees and dpi == (300, 300) and coding == "png":
+        return size, image_path
     quarter = degrees % 90 == 0
     with Image.open(image_path) as image:
-        image.rotate(-degrees, resample=Image.Resampling.BICUBIC, expand=quarter,
-                     fillcolor="white").save(out, dpi=(300, 300))
+        if degrees:
+            image = image.rotate(-degrees, resample=Image.Resampling.BICUBIC, expand=quarter, fillcolor="white")
+        if dpi != (300, 300):
+            image = image.resize((round(image.width * dpi[0] / 300), round(image.height * dpi[1] / 300)),
+                                 Image.Resampling.LANCZOS)
+        if coding == "jpeg":
+            out = work / "scan.jpg"
+            image.save(out, quality=JPEG_QUALITY, dpi=dpi)
+        elif coding == "fax":
+            out = work / "scan.tif"
+            image.point(lambda grey: 255 if grey >= 128 else 0).convert("1").save(
+                out, compression="group4", dpi=dpi)
+        else:
+            out = work / "scan.png"
+            image.save(out, dpi=dpi)
     width, height = size
-    return (height, width) if quarter and degrees % 180 == 90 else (width, height)
+    return ((height, width) if quarter and degrees % 180 == 90 else (width, height)), out
 
 
-def measure(leggipdf, size, image_path, reference, degrees, work):
+def measure(leggipdf, size, image_path, reference, condition, work):
     """Feed one page to leggipdf and to the engine under one condition: a dict
     with the page size fed, both CERs, both normalised texts and the seconds
     each took (for the engine, pdftoppm's included)."""
     work.mkdir()
-    if degrees:
-        size = rotated(image_path, size, degrees, work / "rotated.png")
-        image_path = work / "rotated.png"
-    width, height = size
+    (width, height), image_path = scanned_as(image_path, size, condition, work)
     image_pdf, low = work / "page.pdf", work / "low"
     run("img2pdf", "--pagesize", f"{width}x{height}", "-o", str(image_pdf), str(image_path))
     start = time.monotonic()
@@ -296,15 +334,16 @@ def print_summary(grouped):
                       f"| {ratio(ours, engine):.2f}x |")
 
 
-def against_engine(grouped, layout, target):
-    """The target line for a layout upright against the engine order, and
-    the means and ratio behind it (None when not measured)."""
-    if (layout, "upright") not in grouped:
-        return f"- {layout}, upright: not measured", None
-    values = grouped[layout, "upright"]
+def against_engine(grouped, layout, target, name="upright"):
+    """The target line for a layout under a condition (upright unless told)
+    against the engine order, and the means and ratio behind it (None when
+    not measured)."""
+    if (layout, name) not in grouped:
+        return f"- {layout}, {name}: not measured", None
+    values = grouped[layout, name]
     ours, engine = mean([r["cer_leggipdf"] for r in values]), mean([r["cer_engine"] for r in values])
     r = ratio(ours, engine)
-    return (f"- {layout}, upright, {pages(len(values))}: leggipdf {ours:.2%} / engine order {engine:.2%} = {r:.2f}x "
+    return (f"- {layout}, {name}, {pages(len(values))}: leggipdf {ours:.2%} / engine order {engine:.2%} = {r:.2f}x "
             f"(target ≤ {target:.2f}x): {'yes' if r <= target else 'no'}", (len(values), ours, engine, r))
 
 
@@ -330,7 +369,9 @@ def print_targets(grouped):
     print(line)
     print(against_engine(grouped, "two columns", TARGET_COLUMNS)[0])
     for layout, name in grouped:
-        if name != "upright":
+        if name in CODINGS and layout in ("one column", "two columns"):
+            print(against_engine(grouped, layout, TARGET if layout == "one column" else TARGET_COLUMNS, name)[0])
+        elif name != "upright" and name not in CODINGS:
             print(against_upright(grouped, layout, name))
     return one_column
 

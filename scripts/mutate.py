@@ -215,6 +215,8 @@ MUTANTS = [
      "if (arguments.size() != 2) throw", "if (arguments.size() < 2) throw"),
     ("run-final-newline", "result ends with a space, not a line feed",
      "document.push_back('\\n');", "document.push_back(' ');"),
+    ("run-crash-on-own-stack", "a crash on a stack that ran out is handled on that stack",
+     "ended.sa_flags = SA_ONSTACK;", "ended.sa_flags = 0;"),
     # Recognition.
     ("lazy-engine-every-page", "the engine is made for every page",
      "if (engine_) return;", "if (false) return;"),
@@ -359,7 +361,7 @@ MUTANTS = [
     ("progress-not-erased", "the progress line left beside the result or the failure",
      "(void)writtenFully(terminal_, kErasure);", "(void)0;"),
     ("progress-gate-stdout", "the line shown when stdout is a terminal, not stderr",
-     "if (isatty(descriptor) != 1)", "if (isatty(STDOUT_FILENO) != 1)"),
+     "if (isatty(descriptor) != 1 || dumb)", "if (isatty(STDOUT_FILENO) != 1 || dumb)"),
     ("progress-in-background", "the line drawn over the terminal of a background job",
      "return foreground < 0 || foreground == getpgrp();", "return foreground < 0 || foreground >= 0;"),
     ("progress-last-column", "the line reaches the terminal's last column",
@@ -372,6 +374,8 @@ MUTANTS = [
      "if (now - drawn_[event] < kQuiet", "if (now - std::max(drawn_[0], drawn_[1]) < kQuiet"),
     ("progress-worker-finish-unheard", "pages finished in workers not counted",
      "progress_.pageFinished(worker.pageNumber());", "(void)0;"),
+    ("progress-dumb-terminal", "the line drawn on a terminal that cannot erase it",
+     'const bool dumb = kind != nullptr && std::string_view(kind) == "dumb";', "const bool dumb = false;"),
     ("progress-failed-page-read", "a page whose worker failed counted as read",
      "        progress_.pageFinished(worker.pageNumber());\n    } catch (...) {\n"
      "        failures_[worker.pageNumber()] = std::current_exception();\n    }\n",

@@ -5,7 +5,7 @@ The tool on a pseudo-terminal of 30 columns: while pages are read by OCR a
 progress line is shown, no wider than the terminal, and erased before the
 result or the failure line, so the final screen holds exactly what the tool
 prints without it. Nothing is shown for a text layer, for a background job,
-or when stderr is not the terminal (stdout being one)."""
+on a dumb terminal, or when stderr is not the terminal (stdout being one)."""
 import fcntl
 import os
 import pty
@@ -75,6 +75,7 @@ for name, env, background, stderr_to_pipe, shown in [
     ("huge-mediabox.pdf", {}, False, False, True),  # the failure line after it
     ("text-three-pages.pdf", {}, False, False, False),
     ("mixed.pdf", {}, True, False, False),
+    ("mixed.pdf", {"TERM": "dumb"}, False, False, False),
     ("huge-mediabox.pdf", {}, False, True, False),
 ]:
     pdf = os.path.join(data, name)

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -87,8 +88,16 @@ public:
     explicit AbortEndsRun(int descriptor) {
         abortTexts = {descriptor, ExtractionFailure::outOfMemory().description() + "\n",
                       ExtractionFailure::unexpected().description() + "\n", true};
+        // A crash on a stack that has run out (a library recursing into a
+        // deeply nested file) leaves no room to handle it there.
+        static std::array<std::byte, 64 * 1024> handlerStack;
+        stack_t ownStack = {};
+        ownStack.ss_sp = handlerStack.data();
+        ownStack.ss_size = handlerStack.size();
+        sigaltstack(&ownStack, &previousStack_);
         struct sigaction ended = {};
         ended.sa_handler = endAbortedRun;
+        ended.sa_flags = SA_ONSTACK;
         for (std::size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &ended, &previous_[i]);
         static const bool atExit = std::atexit(endExitedRun) == 0;
         (void)atExit;
@@ -96,6 +105,7 @@ public:
     ~AbortEndsRun() {
         abortTexts.lasting = false;
         for (std::size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+        sigaltstack(&previousStack_, nullptr);
     }
     AbortEndsRun(const AbortEndsRun&) = delete;
     AbortEndsRun& operator=(const AbortEndsRun&) = delete;
@@ -103,6 +113,7 @@ public:
 private:
     static constexpr std::array<int, 3> kSignals = {SIGABRT, SIGSEGV, SIGBUS};
     std::array<struct sigaction, kSignals.size()> previous_ = {};
+    stack_t previousStack_ = {};
 };
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "io/full_write.h"
 
@@ -72,7 +74,11 @@ void ProgressLine::redraw(Event event) {
 }
 
 std::unique_ptr<ScanProgress> progressShownOn(int descriptor, std::int64_t pageCount) {
-    if (isatty(descriptor) != 1) return std::make_unique<ScanProgress>();
+    // A terminal that declares itself dumb (Emacs's shell buffer, say) would
+    // show the erasing sequence as text.
+    const char* kind = std::getenv("TERM");
+    const bool dumb = kind != nullptr && std::string_view(kind) == "dumb";
+    if (isatty(descriptor) != 1 || dumb) return std::make_unique<ScanProgress>();
     return std::make_unique<ProgressLine>(descriptor, pageCount);
 }
 

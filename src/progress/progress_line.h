@@ -37,8 +37,9 @@ private:
     std::array<std::chrono::steady_clock::time_point, 2> drawn_{};  // last redraw for each kind of event
 };
 
-/// A ProgressLine on `descriptor` when it is a terminal; otherwise a listener
-/// that shows nothing, so that scripts, pipes and logs get not one byte more.
+/// A ProgressLine on `descriptor` when it is a terminal, unless TERM says it
+/// is a dumb one; otherwise a listener that shows nothing, so that scripts,
+/// pipes, logs and dumb terminals get not one byte more.
 std::unique_ptr<ScanProgress> progressShownOn(int descriptor, std::int64_t pageCount);
 
 /// Erases the progress line if one is on the terminal. Safe in a signal

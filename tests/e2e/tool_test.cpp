@@ -87,6 +87,8 @@ TEST(Outcomes, EachHasItsExactBytes) {
         // A 9,000 pt page (506 Mpx, under the cap) whose bitmap Poppler cannot get.
         {limited(testData("9000pt.pdf")), "", tooLarge},
         {limited(testData("nested.pdf")), "", "memoria insufficiente\n"},
+        // A stack that runs out in Poppler's recursion, with no room left to handle the crash on.
+        {through("ulimit -s 32; exec \"$0\" \"$1\"", testData("nested.pdf")), "", "errore inatteso\n"},
         {through("ulimit -v 200000; head -c 300000000 /dev/zero | exec \"$0\" /dev/stdin", ""), "",
          "memoria insufficiente\n"},
         // Poppler's allocator aborts the process when the room for a long path runs out.
