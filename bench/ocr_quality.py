@@ -24,11 +24,15 @@ Conditions, as scanners and people feeding them make pages:
   jpeg 30      the upright scan coded as JPEG at quality 30, as a scanner
                set to small files codes it;
   fax 200      the upright scan at 200 dpi cut to black and white at mid-grey
-               and coded CCITT group 4, as a fax or a document scanner in
-               black-and-white mode codes it;
+               and coded CCITT group 4, as a fax in its fine mode or a
+               document scanner in black-and-white mode codes it;
+  fax 200x100  the same at 200 dpi across and 100 down, a fax's standard mode;
   low 150, low 100
                the upright scan at that resolution (Lanczos), as a scanner
-               set to draft quality makes it.
+               set to draft quality makes it;
+  jpeg 30 turned 90, fax 200 skewed 3, fax 200x100 turned 180,
+  low 100 turned 270
+               the two together, the page turned before it is coded.
 Tables are measured upright only (see UPRIGHT_ONLY).
 
 Prints a Markdown table with a line per page and condition, then the mean
@@ -39,10 +43,11 @@ resolution (where the engine reads the same bitmap); and per layout, every
 turned or skewed condition within 1.5x of the same pages upright plus one
 point.
 Pages whose document is not installed are skipped with a note.
-All 16 pages under the five conditions, 76 measurements, take about
+All 16 pages under the first five conditions, 76 measurements, take about
 6 minutes on 2 idle cores, 13 beside a build (each measurement reads the
 page twice, once with leggipdf and once with tesseract, about 4 s each);
---conditions upright alone takes a minute and a half.
+the other nine, 135 measurements, about 15 minutes more; --conditions
+upright alone takes a minute and a half.
 
   bench/ocr_quality.py [--conditions LIST] [--row FILE] [--json FILE]
                        (leggipdf from $LEGGIPDF, else build/leggipdf)

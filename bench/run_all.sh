@@ -186,7 +186,10 @@ for name, label in {"SortRandomBoxes": "random boxes", "SortPageScrambled": "pag
 EOF
 
 echo "== OCR quality on real pages"
-"$bench/ocr_quality.py" --row "$rows" | tee "$work/quality.md"
+# The page's place on the scanner; the codings and resolutions take
+# `bench/ocr_quality.py` alone another quarter of an hour.
+"$bench/ocr_quality.py" --conditions "upright,turned 90,turned 180,turned 270,skewed 3" --row "$rows" |
+    tee "$work/quality.md"
 
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)

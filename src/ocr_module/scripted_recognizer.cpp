@@ -78,12 +78,25 @@ ScriptedRecognizer::ScriptedRecognizer(DetectorMaker makeDetector, EngineMaker m
 }
 
 std::vector<Observation> ScriptedRecognizer::recognizedLines(const PageImage& image) {
+    ScriptedReading best = scriptedReading(image, true);
+    const double bestConfidence = readingConfidence(best.lines);
+    if (bestConfidence >= kUnreadableConfidence) return std::move(best.lines);
+    // A detector wrong about the turn was likely wrong about the script too
+    // (upside-down Latin passes for Thai), so the page turned is read anew.
+    const auto halfMore = static_cast<PageTurn>((static_cast<int>(best.turn) + 2) % 4);
+    ScriptedReading turned = scriptedReading(uprightImage(image, halfMore), false);
+    return std::move(readingConfidence(turned.lines) > bestConfidence ? turned.lines : best.lines);
+}
+
+ScriptedRecognizer::ScriptedReading ScriptedRecognizer::scriptedReading(const PageImage& image, bool mayTurn) {
     std::vector<Observation> latin = engines_.at(kFallbackModel)->recognizedLines(image);
     const double latinConfidence = readingConfidence(latin);
-    if (latinConfidence >= kTrustedConfidence) return latin;
-    std::optional<std::vector<Observation>> other = readingOf(secondReadingFor(image), image, latin);
-    if (other && readingConfidence(*other) > latinConfidence) return std::move(*other);
-    return latin;
+    if (latinConfidence >= kTrustedConfidence) return {std::move(latin), PageTurn::none};
+    Reading how = secondReadingFor(image);
+    if (!mayTurn) how.turn = PageTurn::none;
+    std::optional<std::vector<Observation>> other = readingOf(how, image, latin);
+    if (other && readingConfidence(*other) > latinConfidence) return {std::move(*other), how.turn};
+    return {std::move(latin), PageTurn::none};
 }
 
 ScriptedRecognizer::Reading ScriptedRecognizer::secondReadingFor(const PageImage& image) {

@@ -258,15 +258,19 @@ struct FakeDetector final : ScriptDetector {
     }
 };
 
-// Reads one line, the name of its model ("upright" after it when the page's
-// last pixel is first: it was turned back by a half), with a confidence of
-// the image's height for Latin, 30 for Hebrew and 90 for the others. Hebrew
+// Reads one line, the name of its model ("upright" after it when the first
+// pixel is the mark an upside-down page has last: it was turned back by a
+// half), with a confidence of 30 for Hebrew, 90 for the others but Latin,
+// and for Latin the image's height, 50 more when turned back upright. Hebrew
 // finds its line elsewhere, so no Latin line can stand in for it.
 struct ModelEngine final : LineRecognizer {
     explicit ModelEngine(std::string model) : model_(std::move(model)) {}
     std::vector<Observation> recognizedLines(const PageImage& image) override {
-        const double confidence = model_ == "Latin" ? static_cast<double>(image.height) : model_ == "Hebrew" ? 30 : 90;
-        const std::string text = model_ + (image.at(0, 0) == 1 ? " upright" : "");
+        const bool upright = image.at(0, 0) == 1;
+        const double confidence = model_ == "Latin"    ? static_cast<double>(image.height) + (upright ? 50 : 0)
+                                  : model_ == "Hebrew" ? 30
+                                                       : 90;
+        const std::string text = model_ + (upright ? " upright" : "");
         return {{model_ == "Hebrew" ? Box{0.6, 0.2, 0.3, 0.02} : Box{0.1, 0.5, 0.3, 0.02}, text, confidence}};
     }
     std::string model_;
@@ -281,19 +285,33 @@ TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
         return std::make_unique<ModelEngine>(model);
     };
     ScriptedRecognizer recognizer([] { return std::make_unique<FakeDetector>(); }, makeEngine);
-    const auto readAs = [](ScriptedRecognizer& r, std::int64_t width, std::int64_t latinConfidence) {
+    const auto readAs = [](ScriptedRecognizer& r, std::int64_t width, std::int64_t latinConfidence,
+                           bool upsideDown = false) {
         std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width * latinConfidence), 255);
-        pixels.back() = 1;
+        if (upsideDown) pixels.back() = 1;
         const PageImage page{width, latinConfidence, width, pixels.data(), nullptr};
         return r.recognizedLines(page).at(0).candidate.value_or("");
     };
     EXPECT_EQ(readAs(recognizer, 1, 80), "Latin");
     EXPECT_EQ(FakeDetector::made + FakeDetector::asked, 0) << "a trusted Latin reading needs no detector";
-    const std::pair<std::int64_t, std::string> pages[] = {
-        {1, "Cyrillic"}, {2, "Latin"}, {3, "Latin"},    {4, "Latin"}, {5, "HanS"},
-        {6, "Latin"},    {7, "Latin"}, {1, "Cyrillic"}, {3, "Latin"}, {8, "Cyrillic upright"},
-        {9, "Cyrillic"}};
-    for (const auto& [width, model] : pages) EXPECT_EQ(readAs(recognizer, width, 40), model) << width;
+    const struct {
+        std::int64_t width, latinConfidence;
+        std::string read;
+        bool upsideDown = false;
+    } pages[] = {
+        {1, 40, "Cyrillic"}, {2, 40, "Latin"}, {3, 40, "Latin"}, {4, 40, "Latin"}, {5, 40, "HanS"}, {6, 40, "Latin"},
+        {7, 40, "Latin"}, {1, 40, "Cyrillic"}, {3, 40, "Latin"}, {8, 40, "Cyrillic upright", true},
+        {9, 40, "Cyrillic", true},
+        // Upside down, and the detector cannot tell, or takes it for Hebrew: unreadable as it is,
+        // so read turned too, Latin first, its script's model when that is untrusted.
+        {6, 40, "Latin upright", true},
+        {7, 20, "Latin upright", true},
+        // Readable enough as it is: never read turned.
+        {6, 60, "Latin", true},
+    };
+    for (const auto& p : pages) {
+        EXPECT_EQ(readAs(recognizer, p.width, p.latinConfidence, p.upsideDown), p.read) << p.width;
+    }
     EXPECT_EQ(readAs(recognizer, 1, 95), "Latin");
     EXPECT_EQ(enginesMade, (std::vector<std::string>{"Latin", "Cyrillic", "Greek", "HanS", "Hebrew"})) << "each once";
     EXPECT_EQ(FakeDetector::made, 1);
