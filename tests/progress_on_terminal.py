@@ -79,6 +79,7 @@ for name, env, background, stderr_to_pipe, shown in [
     ("huge-mediabox.pdf", {}, False, True, False),
 ]:
     pdf = os.path.join(data, name)
+    env = {"TERM": "xterm", **env}  # whatever terminal runs the tests
     plain = subprocess.run([tool, pdf], capture_output=True, env=dict(os.environ, **env))
     argv = ["/bin/sh", "-c", 'set -m; "$0" "$1" & wait', tool, pdf] if background else [tool, pdf]
     received, piped = on_terminal(argv, env, stderr_to_pipe)

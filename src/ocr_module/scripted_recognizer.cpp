@@ -80,7 +80,8 @@ ScriptedRecognizer::ScriptedRecognizer(DetectorMaker makeDetector, EngineMaker m
 std::vector<Observation> ScriptedRecognizer::recognizedLines(const PageImage& image) {
     ScriptedReading best = scriptedReading(image, true);
     const double bestConfidence = readingConfidence(best.lines);
-    if (bestConfidence >= kUnreadableConfidence) return std::move(best.lines);
+    // Read upside down already, the page as it lies gave the worse reading.
+    if (bestConfidence >= kUnreadableConfidence || best.turn == PageTurn::half) return std::move(best.lines);
     // A detector wrong about the turn was likely wrong about the script too
     // (upside-down Latin passes for Thai), so the page turned is read anew.
     const auto halfMore = static_cast<PageTurn>((static_cast<int>(best.turn) + 2) % 4);

@@ -54,7 +54,7 @@ inline constexpr double kMinScriptConfidence = 0.05;
 inline constexpr double kMinTurnConfidence = 5.0;
 
 /// A page whose best reading is less confident than this is read once more,
-/// turned by a half from what the detector said. On coarse scans (a fax in
+/// turned by a half from the way that reading took it. On coarse scans (a fax in
 /// its standard mode, 100 lines an inch) the detector takes a page upside
 /// down for an upright one, and the other way round, with the confidence of
 /// a true detection (18 here); read so, they come out at 25 to 30, while
@@ -76,10 +76,12 @@ inline constexpr double kUnreadableConfidence = 50.0;
 /// the detector cannot be made, fails, cannot tell, is less sure than
 /// kMinScriptConfidence of the script and kMinTurnConfidence of the turn, or
 /// names a script whose engine cannot be made (its model is not installed).
-/// A page whose best reading so far is still under kUnreadableConfidence is
-/// turned by a half from that reading and read again the same way (Latin
-/// first, the detected script when that is untrusted, no further turn), and
-/// kept so when that is more confident.
+/// A page whose best reading so far is still under kUnreadableConfidence,
+/// unless that reading was of the page set upside down, is turned by a half
+/// from that reading and read again the same way (Latin first, the detected
+/// script when that is untrusted, no further turn), and kept so when that is
+/// more confident: up to two engine readings and a detection more, for
+/// pages that read as garbage either way (a photograph, say).
 class ScriptedRecognizer final : public LineRecognizer {
 public:
     using EngineMaker = std::function<std::unique_ptr<LineRecognizer>(const std::string& model)>;

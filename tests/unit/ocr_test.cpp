@@ -239,21 +239,25 @@ TEST(LazyRecognizer, MakesTheEngineOnceOnTheFirstPageWithInkAndOrdersItsLines) {
 
 // Answers by image width: 1 Cyrillic and sure, 2 Cyrillic and unsure,
 // 3 Greek, 4 fails, 5 Han, 7 Hebrew, 8 Cyrillic upside down, 9 the same but
-// unsure of the turn; any other width cannot be told.
+// unsure of the turn, 10 Cyrillic only once set upright; any other width
+// cannot be told.
 const std::map<std::int64_t, DetectedScript> kScripts = {{1, {"Cyrillic", 2.0}},
                                                          {2, {"Cyrillic", 0.01}},
                                                          {3, {"Greek", 3.0}},
                                                          {5, {"Han", 1.5}},
                                                          {7, {"Hebrew", 9.0}},
                                                          {8, {"Cyrillic", 2.0, PageTurn::half, 20.0}},
-                                                         {9, {"Cyrillic", 2.0, PageTurn::half, 2.0}}};
+                                                         {9, {"Cyrillic", 2.0, PageTurn::half, 2.0}},
+                                                         {110, {"Cyrillic", 2.0}}};
 struct FakeDetector final : ScriptDetector {
     static inline int made = 0, asked = 0;
     FakeDetector() { ++made; }
     std::optional<DetectedScript> detectedScript(const PageImage& image) override {
         ++asked;
         if (image.width == 4) throw std::runtime_error("osd failed");
-        const auto found = kScripts.find(image.width);
+        // A page set upright (its mark first) may tell its script only then.
+        auto found = kScripts.find(image.width + 100);
+        if (image.at(0, 0) != 1 || found == kScripts.end()) found = kScripts.find(image.width);
         return found == kScripts.end() ? std::nullopt : std::optional(found->second);
     }
 };
@@ -306,6 +310,7 @@ TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
         // so read turned too, Latin first, its script's model when that is untrusted.
         {6, 40, "Latin upright", true},
         {7, 20, "Latin upright", true},
+        {10, 20, "Cyrillic upright", true},
         // Readable enough as it is: never read turned.
         {6, 60, "Latin", true},
     };
