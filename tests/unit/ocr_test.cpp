@@ -185,6 +185,13 @@ TEST(ColumnwiseReadingOrder, ReadsColumnsInTurnAndKeepsTablesWhole) {
     const auto code = page({column(0.1, 0.3, 0.8, 10, 2), column(0.35, 0.9, 0.8, 10)});
     const auto narrowGap = page({column(0.1, 0.5, 0.8, 10), column(0.503, 0.9, 0.8, 10)});
     const auto lone = page({left, right, {{{0.47, 0.69, 0.03, 0.012}, 1}}});
+    // Leaning by 0.05 across per unit of height, as a photographed page's
+    // gutter does: no upright band stays free between the two.
+    const auto leaning = [&page](std::vector<std::vector<LineShape>> parts) {
+        auto lines = page(std::move(parts));
+        for (auto& line : lines) line.box.x += 0.05 * (line.box.y - 0.5);
+        return lines;
+    };
     const auto underFigure = [&page](int count) {
         return page({column(0.1, 0.9, 0.95, 30), column(0.1, 0.45, 0.3, count), column(0.55, 0.9, 0.3, count)});
     };
@@ -206,6 +213,8 @@ TEST(ColumnwiseReadingOrder, ReadsColumnsInTurnAndKeepsTablesWhole) {
         {"ten lines a side under a figure", underFigure(10), joined(positions(0, 30), positions(30, 50))},
         {"nine lines a side under a figure", underFigure(9), rowByRow(underFigure(9))},
         {"a lone narrow line in the gutter", lone, joined(positions(0, 6), positions(20, 21), positions(6, 20))},
+        {"a wordless box over the whole page", page({left, right, {{{0, 0, 1, 1}, 0}}}), positions(0, 21)},
+        {"a leaning gutter", leaning({column(0.1, 0.49, 0.9, 30), column(0.51, 0.9, 0.9, 30)}), positions(0, 60)},
     };
     for (const auto& c : cases) EXPECT_EQ(columnwiseReadingOrder(c.lines), c.order) << c.name;
 }
@@ -303,8 +312,16 @@ TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
         std::string read;
         bool upsideDown = false;
     } pages[] = {
-        {1, 40, "Cyrillic"}, {2, 40, "Latin"}, {3, 40, "Latin"}, {4, 40, "Latin"}, {5, 40, "HanS"}, {6, 40, "Latin"},
-        {7, 40, "Latin"}, {1, 40, "Cyrillic"}, {3, 40, "Latin"}, {8, 40, "Cyrillic upright", true},
+        {1, 40, "Cyrillic"},
+        {2, 40, "Latin"},
+        {3, 40, "Latin"},
+        {4, 40, "Latin"},
+        {5, 40, "HanS"},
+        {6, 40, "Latin"},
+        {7, 40, "Latin"},
+        {1, 40, "Cyrillic"},
+        {3, 40, "Latin"},
+        {8, 40, "Cyrillic upright", true},
         {9, 40, "Cyrillic", true},
         // Upside down, and the detector cannot tell, or takes it for Hebrew: unreadable as it is,
         // so read turned too, Latin first, its script's model when that is untrusted.
