@@ -9,9 +9,11 @@
 namespace leggipdf {
 namespace {
 
-std::size_t wordsIn(const std::optional<std::string>& text) {
-    if (!text) return 0;
-    const std::string words = normalized(*text);
+// Unconfident lines count as wordless, so that a stamp across the gutter
+// does not pass for a heading over both columns.
+std::size_t wordsIn(const Observation& line) {
+    if (!line.candidate || line.confidence < kConfidentLine) return 0;
+    const std::string words = normalized(*line.candidate);
     return words.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(words.begin(), words.end(), ' '));
 }
 
@@ -21,7 +23,7 @@ std::string textInReadingOrder(const std::vector<Observation>& observations) {
     std::vector<LineShape> lines;
     lines.reserve(observations.size());
     for (const Observation& observation : observations)
-        lines.push_back({observation.boundingBox, wordsIn(observation.candidate)});
+        lines.push_back({observation.boundingBox, wordsIn(observation)});
     std::string joined;
     bool first = true;
     for (const std::size_t i : columnwiseReadingOrder(lines)) {

@@ -11,6 +11,7 @@
 #include "ocr/columns.h"
 #include "ocr/lazy_recognizer.h"
 #include "ocr/reading_order.h"
+#include "ocr/text_in_reading_order.h"
 #include "ocr_module/scripted_recognizer.h"
 
 namespace leggipdf {
@@ -221,6 +222,23 @@ TEST(ColumnwiseReadingOrder, ReadsColumnsInTurnAndKeepsTablesWhole) {
 
 Observation line(double top, double left, std::optional<std::string> text) {
     return {Box{left, top - 0.02, 0.3, 0.02}, std::move(text)};
+}
+
+// A stamp across the gutter, read with words but unsure of them, is no
+// heading over both columns; read surely, it is.
+TEST(TextInReadingOrder, StampsWithoutConfidentWordsLeaveTheGutterOpen) {
+    for (const double stampConfidence : {kConfidentLine - 1, kConfidentLine}) {
+        std::vector<Observation> lines;
+        for (int row = 0; row < 5; ++row) {
+            const double top = 0.8 - 0.05 * row;
+            lines.push_back({Box{0.1, top - 0.02, 0.35, 0.02}, "left " + std::to_string(row) + " x", 90});
+            lines.push_back({Box{0.55, top - 0.02, 0.35, 0.02}, "right " + std::to_string(row) + " x", 90});
+        }
+        lines.push_back({Box{0.3, 0.65, 0.4, 0.05}, "RICEVUTO 09 DIC", stampConfidence});
+        const bool open = stampConfidence < kConfidentLine;
+        EXPECT_EQ(textInReadingOrder(lines).starts_with("left 0 x left 1 x left 2 x left 3 x left 4 x"), open)
+            << textInReadingOrder(lines);
+    }
 }
 
 // Counts the engines made; serves lines in its own order, with a line that
