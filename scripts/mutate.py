@@ -5,20 +5,29 @@ checks that the test suite notices.
 Usage:
     scripts/mutate.py [--tree DIR] [--only ID[,ID...]] [--list] [--keep]
                       [--jobs N] [--timeout SECONDS] [--exclude REGEX]
+                      [--every-failure] [--kills FILE]
+
+The faults are the rows of scripts/mutants.tsv: id, the file under src/
+that holds the line, the exact text to find there, its replacement, and
+what the fault breaks. `--list` shows where each is found and exits 1 when
+any is not found, found more than once, or found in another file than its
+row names, so a change that moves a planted line must move its fault too.
+`--kills FILE` writes each fault's outcome and the tests that failed on it;
+scripts/mutants-killed.tsv is that table from the last full run.
 
 The tree under test (default: the repository that holds this script) is never
 modified: it is copied, without its build*/ folders and .git, into a
 temporary folder, configured there once with
     cmake -DCMAKE_BUILD_TYPE=Release -DLEGGIPDF_CORPUS_TESTS=OFF
 built once and tested once unmutated (the run stops if that is not green).
-Then, for each mutant, the one file under src/ (searched recursively) that
-contains the mutant's snippet exactly once is edited, the copy is rebuilt
+Then, for each mutant, the file its row names is edited, the copy is rebuilt
 with `cmake --build -j N`, the tests are run fail-fast, and the file is put
 back (and touched, so the next build recompiles it).
 
 Outcomes: killed (built, some test failed or timed out), survived (built,
-every test passed), invalid (did not build), not found / ambiguous (the
-snippet is in no file, or in more than one place, under src/).
+every test passed), invalid (did not build), not found / ambiguous / moved
+(the snippet is in no file, in more than one place, or elsewhere than its
+row says).
 
 The tests are every test that ctest knows in that build; the corpus and
 large-document tests are left out by LEGGIPDF_CORPUS_TESTS=OFF and nothing
@@ -48,362 +57,29 @@ import time
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
-# (id, description, exact snippet, replacement). Each snippet is one line of
-# a function body (or a constant) and must occur exactly once under src/.
-MUTANTS = [
-    # Reading-order comparator.
-    ("order-tolerance-inclusive", "centres exactly the tolerance apart count as two lines",
-     "if (apart > kLineTolerance ||", "if (apart >= kLineTolerance ||"),
-    ("order-tolerance-value", "line tolerance 0.015 -> 0.02",
-     "kLineTolerance = 0.015;", "kLineTolerance = 0.02;"),
-    ("order-vertical-direction", "lower line read first",
-     "return centreA > centreB;", "return centreA < centreB;"),
-    ("order-left-edge-side", "rightmost box first on a line",
-     "return a.x + std::min(a.width, 0.0) < b.x + std::min(b.width, 0.0);",
-     "return a.x + std::min(a.width, 0.0) > b.x + std::min(b.width, 0.0);"),
-    ("order-half-height-dropped", "same-line test ignores the line height",
-     "|| apart > halfLineHeight(a, b))", "|| false)"),
-    ("order-half-height-smaller", "half the smaller box's height instead of the taller",
-     "return std::max(a.height, b.height) / 2;", "return std::min(a.height, b.height) / 2;"),
-    ("order-negative-height", "a negative height no longer leaves the decision to the tolerance",
-     "if (!(a.height >= 0) || !(b.height >= 0)) return std::numeric_limits<double>::infinity();",
-     "if (!(a.height >= 0) || !(b.height >= 0)) return 0.0;"),
-    # Reading-order sort.
-    ("sort-small-threshold", "64 items sorted by plain insertion",
-     "if (n < 64) {", "if (n <= 64) {"),
-    ("sort-descending-nonstrict", "ties continue a descending run",
-     "const bool descending = precedes(items_[start + 1], items_[start]);",
-     "const bool descending = !precedes(items_[start], items_[start + 1]);"),
-    ("sort-merge-direction", "merge direction chosen the other way round",
-     "if (mid - lo < hi - mid) {", "if (mid - lo > hi - mid) {"),
-    ("sort-merge-direction-tie", "equal runs merged forward",
-     "if (mid - lo < hi - mid) {", "if (mid - lo <= hi - mid) {"),
-    ("sort-forward-tie", "forward merge takes the right element on a tie",
-     "if (precedes(items_[right], scratch_[left])) {", "if (!precedes(scratch_[left], items_[right])) {"),
-    ("sort-backward-tie", "backward merge takes the left element on a tie",
-     "if (precedes(scratch_[right - 1], items_[left - 1])) {",
-     "if (!precedes(items_[left - 1], scratch_[right - 1])) {"),
-    ("sort-collapse-three", "collapse: x <= y + z becomes x < y + z",
-     "const bool threeBroken = top >= 2 && x <= y + z;", "const bool threeBroken = top >= 2 && x < y + z;"),
-    ("sort-collapse-four", "collapse: w <= x + y becomes w < x + y",
-     "const bool fourBroken = top >= 3 && runs_[top - 3].length() <= x + y;",
-     "const bool fourBroken = top >= 3 && runs_[top - 3].length() < x + y;"),
-    ("sort-collapse-three-dropped", "collapse: the three-run rule never fires",
-     "const bool threeBroken = top >= 2 && x <= y + z;", "const bool threeBroken = top >= 2 && x <= y + z && false;"),
-    ("sort-collapse-four-dropped", "collapse: the four-run rule never fires",
-     "const bool fourBroken = top >= 3 && runs_[top - 3].length() <= x + y;",
-     "const bool fourBroken = top >= 3 && runs_[top - 3].length() <= x + y && false;"),
-    ("sort-collapse-choice", "collapse merges the lower pair on x == z",
-     "mergeAt(x < z ? top - 2 : top - 1);", "mergeAt(x <= z ? top - 2 : top - 1);"),
-    ("sort-collapse-two", "collapse: y <= z becomes y < z",
-     "} else if (y <= z) {", "} else if (y < z) {"),
-    ("sort-final-merges", "final merges from the bottom of the stack",
-     "while (runs_.size() > 1) mergeAt(runs_.size() - 2);", "while (runs_.size() > 1) mergeAt(0);"),
-    ("sort-minrun-round", "minimum run length not rounded up",
-     "(shiftedOut != 0 ? 1 : 0)", "(shiftedOut != 0 ? 0 : 0)"),
-    ("sort-minrun-bits", "minimum run length shifted into 16..31",
-     "kBits = 6;", "kBits = 5;"),
-    # Page walk.
-    ("walk-page-number", "page numbers from 0",
-     "const std::int64_t pageNumber = index + 1;", "const std::int64_t pageNumber = index;"),
-    ("walk-no-fallback", "pages without text are never recognised",
-     "if (text.empty()) {", "if (text.empty() && pageCount < 0) {"),
-    ("walk-used-ocr", "usedOCR never set",
-     "result.usedOCR = true;", "result.usedOCR = false;"),
-    ("walk-missing-page-stops", "a missing page ends the walk",
-     "if (!page) continue;", "if (!page) break;"),
-    ("walk-page-kept-on-failure", "the page is not released when its recognition fails",
-     "texts_[pageNumber] = scannedPageText(*page, pageNumber, recognizer_, progress_);",
-     "Page& kept = *page.release(); texts_[pageNumber] = scannedPageText(kept, pageNumber, recognizer_, progress_); "
-     "delete &kept;"),
-    ("walk-earlier-failure-first", "a text layer's failure hides an earlier page's",
-     "scans.throwEarlierFailure();\n", "(void)0;\n"),
-    ("walk-empty-pages-kept", "pages without text get an entry",
-     "if (!text.empty()) result.pages.push_back(", "if (true) result.pages.push_back("),
-    ("walk-rendering-page-number", "rendering failure names the next page",
-     "if (!image) throw ExtractionFailure::renderingFailed(pageNumber);",
-     "if (!image) throw ExtractionFailure::renderingFailed(pageNumber + 1);"),
-    ("walk-recognition-detail", "recognition failure loses the engine's detail",
-     "throw ExtractionFailure::recognitionFailed(pageNumber, error.what());",
-     "throw ExtractionFailure::recognitionFailed(pageNumber, \"\");"),
-    # Normalisation.
-    ("norm-nbsp", "NBSP no longer a separator",
-     "byte(1) == 0xA0 ? 2 : 0;", "byte(1) == 0xA1 ? 2 : 0;"),
-    ("norm-u3000", "U+3000 no longer a separator",
-     "if (b0 == 0xE3) return byte(1) == 0x80 && byte(2) == 0x80 ? 3 : 0;",
-     "if (b0 == 0xE3) return byte(1) == 0x80 && byte(2) == 0x81 ? 3 : 0;"),
-    ("norm-u2028", "U+2028 no longer a separator",
-     "|| b2 == 0xA8 ||", "|| b2 == 0xAA ||"),
-    ("norm-control-range", "U+000D no longer a separator",
-     "(b0 >= 0x09 && b0 <= 0x0D)", "(b0 >= 0x09 && b0 < 0x0D)"),
-    ("norm-leading-space", "a leading separator leaves a space",
-     "pendingSpace = !result.empty();", "pendingSpace = true;"),
-    # Bitmap size and rendering.
-    ("size-width-from-height", "bitmap width computed from the page height",
-     "pixelsFor(widthPoints", "pixelsFor(heightPoints"),
-    ("size-rotation-swap", "quarter-turned pages not swapped, the others are",
-     "if (quarterTurned) std::swap(size.width, size.height);",
-     "if (!quarterTurned) std::swap(size.width, size.height);"),
-    ("size-minimum-one", "a side under one pixel gives 0",
-     "return pixels < 1 ? 1 : pixels;", "return pixels < 0 ? 1 : pixels;"),
-    ("size-pixel-cap", "pixel cap 2^29 -> 2^30",
-     "kMaxBitmapPixels = std::int64_t{1} << 29;", "kMaxBitmapPixels = std::int64_t{1} << 30;"),
-    ("size-side-cap", "height not checked against the side cap",
-     "size.height > kMaxBitmapSide ||", "size.height > kMaxBitmapPixels ||"),
-    ("render-scale", "render scale 2.5 -> 2.0 px/pt, the resolution told to the engine unchanged",
-     "kRenderScale = kRenderDotsPerInch / 72.0;", "kRenderScale = kRenderDotsPerInch / 90.0;"),
-    ("render-dpi", "render dpi 180 -> 144",
-     "kRenderDotsPerInch = 180.0;", "kRenderDotsPerInch = 144.0;"),
-    ("render-quarter-turn", "upside-down pages taken for quarter-turned, landscape ones not",
-     "return orientation == poppler::page::landscape ||", "return orientation == poppler::page::upside_down ||"),
-    ("render-room-probe", "room for the bitmap never checked",
-     "return probe != nullptr;", "return probe != nullptr || size.width > 0;"),
-    ("render-crop-sign", "crop offset from the left taken with the wrong sign",
-     "const double fromLeft = crop.left() - media.left();",
-     "const double fromLeft = media.left() - crop.left();"),
-    ("render-crop-top", "crop offset from the top taken from the other edge",
-     "const double fromTop = media.bottom() - crop.bottom();",
-     "const double fromTop = crop.top() - media.top();"),
-    ("canvas-stride", "canvas copy steps source rows by width, not stride",
-     "drawn.pixels + y * drawn.bytesPerRow + fromX;", "drawn.pixels + y * drawn.width + fromX;"),
-    ("canvas-white", "canvas filled with 0xFE instead of white",
-     "std::memset(canvas, 0xFF,", "std::memset(canvas, 0xFE,"),
-    ("canvas-ink-test", "pure white counts as ink",
-     "return pixel != 0xFF;", "return pixel != 0xFE;"),
-    ("canvas-ink-last-row", "the last row is never looked at for ink",
-     "for (std::int64_t y = 0; y < image.height; ++y) {\n        const std::uint8_t* row = image.pixels",
-     "for (std::int64_t y = 0; y < image.height - 1; ++y) {\n        const std::uint8_t* row = image.pixels"),
-    # Failure texts, one letter each.
-    ("fail-text-rendering", "rendering failure text",
-     "\"rendering della pagina \"", "\"rendering dela pagina \""),
-    ("fail-text-recognition", "recognition failure text",
-     "\"OCR della pagina \"", "\"OCT della pagina \""),
-    ("fail-text-arguments", "invalid arguments text",
-     "\"percorso PDF mancante\"", "\"percorso PDF mancanti\""),
-    ("fail-text-unreadable", "unreadable PDF text",
-     "\"PDF non leggibile\"", "\"PDF non leggibili\""),
-    ("fail-text-output", "failed output text",
-     "\"scrittura del risultato non riuscita\"", "\"scrittura del risultato non riuscito\""),
-    ("fail-text-memory", "out-of-memory text",
-     "\"memoria insufficiente\"", "\"memoria insufficienti\""),
-    ("fail-text-unexpected", "unexpected failure text",
-     "\"errore inatteso\"", "\"errore inattesa\""),
-    # Opening the document.
-    ("doc-locked", "locked documents accepted",
-     "if (!document || document->is_locked() ||", "if (!document ||"),
-    ("doc-count-refusal-ignored", "a page tree whose count Poppler refused read as empty",
-     "seen.pageCountRefused = true;", "(void)seen;"),
-    ("doc-empty-refused", "a genuinely empty document refused",
-     "!message.ends_with(\"Invalid page count 0\")", "true"),
-    ("doc-physical-layout", "text layer in physical layout",
-     "poppler::page::non_raw_non_physical_layout", "poppler::page::physical_layout"),
-    # JSON form.
-    ("json-member-order", "\"text\" before \"page\"",
-     "object[\"page\"] = page.page;", "object[\"text\"] = page.text; object[\"page\"] = page.page;"),
-    ("json-error-handler", "invalid UTF-8 dropped instead of replaced",
-     "Json::error_handler_t::replace", "Json::error_handler_t::ignore"),
-    ("json-ascii", "non-ASCII text escaped",
-     "dump(-1, ' ', false,", "dump(-1, ' ', true,"),
-    # The entry.
-    ("run-eintr", "EINTR ends the write",
-     "if (count < 0 && errno == EINTR) continue;", "if (count < 0 && errno == EAGAIN) continue;"),
-    ("run-short-write", "a short write is taken as complete",
-     "done += static_cast<std::size_t>(count);", "done = bytes.size();"),
-    ("run-write-unchecked", "a failed write of the result is ignored",
-     "throw ExtractionFailure::outputFailed();", "(void)0;"),
-    ("run-argument-count", "extra arguments accepted",
-     "if (arguments.size() != 2) throw", "if (arguments.size() < 2) throw"),
-    ("run-final-newline", "result ends with a space, not a line feed",
-     "document.push_back('\\n');", "document.push_back(' ');"),
-    ("run-crash-on-own-stack", "a crash on a stack that ran out is handled on that stack",
-     "ended.sa_flags = SA_ONSTACK;", "ended.sa_flags = 0;"),
-    # Recognition.
-    ("lazy-engine-every-page", "the engine is made for every page",
-     "if (engine_) return;", "if (false) return;"),
-    ("lazy-blank-loads-engine", "a page without ink still goes to the engine",
-     "if (!hasInk(image)) return {};", "if (!hasInk(image) && false) return {};"),
-    ("loader-version-ignored", "an OCR module of another version is accepted",
-     "std::strcmp(*tag, kOcrModuleVersion) == 0) return;", "(std::strcmp(*tag, kOcrModuleVersion) == 0 || true)) return;"),
-    ("join-separator", "recognised lines joined without a separator",
-     "if (!first) joined.push_back('\\n');", "if (!first) joined.push_back('\\0');"),
-    ("tess-y-no-flip", "box y not flipped to a lower-left origin",
-     "1.0 - bottom / height", "bottom / height"),
-    ("tess-y-edge", "box y taken from the line's top edge instead of its bottom",
-     "1.0 - bottom / height", "1.0 - top / height"),
-    # Hostile files and the page time limit.
-    ("write-eagain-fails", "a full non-blocking stdout ends the write",
-     "if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {", "if (false) {"),
-    ("stderr-not-quieted", "library chatter reaches stderr",
-     "if (real_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);", "(void)null;"),
-    ("encryption-trouble-ignored", "a security handler Poppler cannot use goes unnoticed",
-     "seen.unsupportedEncryption = true;", "(void)seen;"),
-    ("timeout-zero-accepted", "LEGGIPDF_PAGE_TIMEOUT below a microsecond accepted",
-     "seconds < kShortestTimeout)", "seconds <= 0)"),
-    ("timeout-long-refused", "a time limit over thirty years refused",
-     "return std::min(seconds, kLongestTimeout);", "if (seconds > kLongestTimeout) throw 0; return seconds;"),
-    ("timeout-phase", "a drawing that runs out of time reported as recognition",
-     "if (message_.empty()) throw ExtractionFailure::renderingFailed(pageNumber_);",
-     "if (message_.empty()) throw ExtractionFailure::recognitionFailed(pageNumber_, \"\");"),
-    # Workers.
-    ("jobs-zero-accepted", "LEGGIPDF_JOBS=0 accepted",
-     "if (count == 0) throw", "if (count > 1000000000) throw"),
-    ("jobs-large-refused", "a number of jobs past what can run refused",
-     "return static_cast<unsigned>(std::min(count, kMostJobs));", "if (count > kMostJobs) throw 0; return static_cast<unsigned>(count);"),
-    ("jobs-one-too-many", "one worker more than LEGGIPDF_JOBS",
-     "running_.size() >= plan_.jobs ||", "running_.size() > plan_.jobs ||"),
-    ("jobs-memory-ignored", "workers started whatever memory is left",
-     "|| !roomFor(needed))) awaitOne();", "|| false)) awaitOne();"),
-    ("jobs-single-page-forked", "a document with one page to read starts a worker",
-     "return !plan_.pageSeconds && !workersStarted_ && !held_;", "return false;"),
-    ("jobs-first-known-failure", "the failure met first is reported, not the lowest page's",
-     "return running.worker->pageNumber() > first;", "return true;"),
-    ("jobs-no-death-signal", "workers outlive a killed run",
-     "prctl(PR_SET_PDEATHSIG, SIGKILL);", "(void)0;"),
-    ("jobs-signal-unnamed", "a worker's death by signal taken for a silent end",
-     "if (WIFSIGNALED(status)) {", "if (false) {"),
-    # Scripts.
-    ("scripts-latin-never-trusted", "every page goes to the detector",
-     "if (latinConfidence >= kTrustedConfidence) return {", "if (latinConfidence > 100) return {"),
-    ("scripts-confidence-ignored", "an unsure detection is followed",
-     "if (script->confidence >= kMinScriptConfidence) reading.model", "if (true) reading.model"),
-    ("scripts-han-traditional", "Han read as traditional Chinese",
-     'if (script == "Han") return "HanS";', 'if (script == "Han") return "HanT";'),
-    ("scripts-less-confident-kept", "the script model's reading kept even when less confident",
-     "if (other && readingConfidence(*other) > latinConfidence) return {", "if (other) return {"),
-    ("scripts-no-linewise", "Latin lines never stand in for the script model's",
-     "                line = candidate;", "                (void)candidate;"),
-    ("scripts-missing-model-fatal", "a script whose model is missing fails the page",
-     "unlessItFails([&] { return makeEngine_(model); }).value_or(nullptr)", "makeEngine_(model)"),
-    ("scripts-detector-confidence", "the detector's confidence lost",
-     "return DetectedScript{script, scriptConfidence, turn,", "return DetectedScript{script, 0.0, turn,"),
-    ("spacing-kept", "spaces between ideographs kept",
-     "if (!between) kept.append(next - i, ' ');", "kept.append(next - i, ' ');"),
-    ("spacing-kana", "kana not taken for ideographs",
-     "(c >= 0x3000 && c <= 0x30FF) ||", "(c >= 0x3000 && c <= 0x303F) ||"),
-    ("spacing-line-joins", "spaces between the lines of a Chinese page kept",
-     "return withoutSpacesBetweenIdeographs(normalized(joined));", "return normalized(joined);"),
-    ("jobs-no-budget", "workers just started are not counted against the available memory",
-     "for (const auto& running : running_) setAside += running.setAside;", "(void)0;"),
-    ("timeout-parent-only", "the page bound kept by the parent alone, which may be busy",
-     "if (seconds) boundedBy(*seconds);", "(void)seconds;"),
-    ("jobs-abort-unanswered", "an abort in a worker named as a signal, not as the run's own text",
-     "signal(SIGABRT, answerAbort);", "signal(SIGABRT, SIG_DFL);"),
-    # Columns, turned pages.
-    ("columns-four-lines", "four lines a side make a gutter",
-     "kGutterLines = 5;", "kGutterLines = 4;"),
-    ("columns-short-stretch-lines", "nine lines a side make a gutter over a short stretch",
-     "kShortGutterLines = 10;", "kShortGutterLines = 9;"),
-    ("columns-two-words", "lines of two words border a gutter",
-     "kGutterLineWords = 3;", "kGutterLineWords = 2;"),
-    ("columns-any-height", "five lines a side make a gutter over any stretch of the text's height",
-     "const bool tall = stretch.top - stretch.bottom >= kGutterShare * (high - low);", "const bool tall = true;"),
-    ("columns-word-gaps", "a gap between words taken for a gutter",
-     "!(width >= kMinGutterWidth)", "!(width >= 0)"),
-    ("columns-wordless-blocks", "a wordless box (the engine's box around a dark border) blocks every gutter",
-     "if (lines[i].words > 0 && box.x < x && right(box) > x)", "if (box.x < x && right(box) > x)"),
-    ("columns-upright-only", "a leaning gutter is never sought",
-     "constexpr int kSlantSteps = 8;", "constexpr int kSlantSteps = 0;"),
-    ("columns-unsure-words-count", "a stamp read without confidence blocks the gutter as a heading would",
-     "if (!line.candidate || line.confidence < kConfidentLine) return 0;", "if (!line.candidate) return 0;"),
-    ("columns-sure-words-dropped", "lines read exactly as confidently as needed count as wordless",
-     "if (!line.candidate || line.confidence < kConfidentLine) return 0;",
-     "if (!line.candidate || line.confidence <= kConfidentLine) return 0;"),
-    ("columns-above-after", "the lines above the columns read after the left one",
-     "pieces = {&above, &left, &rightOf, &below};", "pieces = {&left, &above, &rightOf, &below};"),
-    ("turn-box-up", "a sideways line's height on the page taken from the wrong edge",
-     "return {1 - box.y - box.height, box.x, box.height, box.width};",
-     "return {1 - box.y - box.height, 1 - box.x - box.width, box.height, box.width};"),
-    ("turn-vertical-ignored", "lines read as vertical writing left standing on end",
-     "(vertical ? 1 : 0)", "(vertical ? 0 : 0)"),
-    ("turn-image-half", "a page upside down only flipped top to bottom",
-     "row[x] = image.at(image.width - 1 - x, image.height - 1 - y);", "row[x] = image.at(x, image.height - 1 - y);"),
-    ("turn-degrees", "the detector's degrees read as half turns",
-     "degrees / 90 % 4", "degrees / 180 % 4"),
-    ("turn-unsure-followed", "an unsure turn followed",
-     "if (script->turnConfidence >= kMinTurnConfidence) reading.turn", "if (true) reading.turn"),
-    ("turn-never-read-again", "a turned Latin page not read again",
-     "if (how.model == kFallbackModel && how.turn == PageTurn::none) return std::nullopt;",
-     "if (how.model == kFallbackModel) return std::nullopt;"),
-    ("straighten-never", "skewed pages read as they lie",
-     "kMinStraightenedSkew = 0.5;", "kMinStraightenedSkew = 8.0;"),
-    ("straighten-unsure", "only the surest skews straightened",
-     "kMinSkewConfidence = 2.0;", "kMinSkewConfidence = 50.0;"),
-    ("straighten-sign", "skewed pages turned the wrong way",
-     "kRadiansPerDegree * *angle", "-kRadiansPerDegree * *angle"),
-    # Memory that runs out.
-    ("tess-image-allocation-unchecked", "a failed allocation of the engine's images goes unnoticed",
-     "if (imageAllocationFailed) {", "if (false) {"),
-    ("ocr-memory-as-page-failure", "memory that runs out while a page is read reported as the page's failure",
-     "throw;  // memory that ran out is the run's failure, not the page's", "throw std::runtime_error(\"std::bad_alloc\");"),
-    ("detail-line-feed-kept", "a line feed in a failure's detail splits its text",
-     "} else if (c == '\\n') {", "} else if (c == '\\n') { line += c; } else if (false) {"),
-    ("exit-unhandled", "a library's exit() in the middle of the run ends it silently",
-     "if (abortTexts.lasting) endAbortedRun(0);", "(void)0;"),
-    ("exit-unanswered-in-worker", "a library's exit() in a worker leaves its page unanswered",
-     "std::atexit(answerExit);", "(void)answerExit;"),
-    ("crash-unhandled", "a library's crash ends the run by its signal",
-     "kSignals = {SIGABRT, SIGSEGV, SIGBUS};", "kSignals = {SIGABRT, SIGBUS, SIGBUS};"),
-    ("crash-in-worker-as-run", "a worker's crash prints the run's text instead of failing its page",
-     "signal(SIGSEGV, SIG_DFL);", "(void)0;"),
-    ("text-empty-not-read-again", "a text layer emptied by a converter that could not be opened goes to OCR",
-     "if (text.empty()) text = convertedText();", "(void)0;"),
-    ("openmp-sections-skipped", "the sections of the engine's parallel regions never run",
-     "return sections.next <= sections.last ? sections.next++ : 0;", "return 0;"),
-    ("openmp-regions-skipped", "the engine's parallel regions never run",
-     "    body(data);\n}", "    (void)body, (void)data;\n}"),
-    ("abort-unhandled", "an abort in a library ends the run by SIGABRT",
-     "sigaction(kSignals[i], &ended, &previous_[i]);", "(void)ended;"),
-    ("abort-text-swapped", "an abort after a failed allocation reported as unexpected",
-     "errno == ENOMEM ? abortTexts.memory : abortTexts.other", "errno != ENOMEM ? abortTexts.memory : abortTexts.other"),
-    # A PDF that comes through a pipe.
-    ("pipe-left-to-poppler", "a pipe or FIFO opened by path as a regular file",
-     "if (!S_ISFIFO(status.st_mode) && !S_ISCHR(status.st_mode)) return std::nullopt;", "return std::nullopt;"),
-    ("pipe-copy-no-growth", "the copy stops at its first room",
-     "contents.grow(std::min(std::max(2 * contents.room_, kFirstRoom), most + 1));",
-     "contents.grow(std::min(std::max(contents.room_, kFirstRoom), most + 1));"),
-    ("pipe-copy-past-bound", "the copy reads a byte more than one past its bound",
-     "contents.grow(std::min(std::max(2 * contents.room_, kFirstRoom), most + 1));",
-     "contents.grow(std::min(std::max(2 * contents.room_, kFirstRoom), most + 2));"),
-    ("pipe-eof-as-error", "a pipe's end taken for a read error",
-     "if (count == 0) return contents;", "if (count == 0) throw std::system_error(EIO, std::generic_category());"),
-    # The progress line.
-    ("progress-not-erased", "the progress line left beside the result or the failure",
-     "(void)writtenFully(terminal_, kErasure);", "(void)0;"),
-    ("progress-gate-stdout", "the line shown when stdout is a terminal, not stderr",
-     "if (isatty(descriptor) != 1 || dumb)", "if (isatty(STDOUT_FILENO) != 1 || dumb)"),
-    ("progress-in-background", "the line drawn over the terminal of a background job",
-     "return foreground < 0 || foreground == getpgrp();", "return foreground < 0 || foreground >= 0;"),
-    ("progress-last-column", "the line reaches the terminal's last column",
-     "line.resize(std::min(line.size(), widthOf(terminal_)));",
-     "line.resize(std::min(line.size(), widthOf(terminal_) + 1));"),
-    ("progress-unlimited", "the line redrawn on every event",
-     "if (now - drawn_[event] < kQuiet || !inForeground(terminal_)) return;",
-     "if (!inForeground(terminal_)) return;"),
-    ("progress-one-clock", "a page starting just after another finished is not shown",
-     "if (now - drawn_[event] < kQuiet", "if (now - std::max(drawn_[0], drawn_[1]) < kQuiet"),
-    ("progress-worker-finish-unheard", "pages finished in workers not counted",
-     "progress_.pageFinished(worker.pageNumber());", "(void)0;"),
-    ("scripted-unreadable-ignored", "every untrusted page read turned by a half too",
-     "if (bestConfidence >= kUnreadableConfidence || best.turn == PageTurn::half) return",
-     "if (best.turn == PageTurn::half) return"),
-    ("scripted-turned-script-unasked", "the page turned by a half read without asking its script again",
-     "if (!mayTurn) how.turn = PageTurn::none;", "if (!mayTurn) how = {kFallbackModel};"),
-    ("scripted-opposite-quarter", "an unreadable page read again turned by a quarter, not a half",
-     "static_cast<PageTurn>((static_cast<int>(best.turn) + 2) % 4)",
-     "static_cast<PageTurn>((static_cast<int>(best.turn) + 1) % 4)"),
-    ("scripted-opposite-dropped", "the reading turned by a half never kept",
-     "readingConfidence(turned.lines) > bestConfidence ? turned.lines", "false ? turned.lines"),
-    ("scripted-opposite-script-only", "the page turned by a half read only with the script detected on it",
-     "if (other && readingConfidence(*other) > latinConfidence) return {std::move(*other), how.turn};",
-     "if (other && (readingConfidence(*other) > latinConfidence || !mayTurn)) return {std::move(*other), how.turn};"),
-    ("progress-dumb-terminal", "the line drawn on a terminal that cannot erase it",
-     'const bool dumb = kind != nullptr && std::string_view(kind) == "dumb";', "const bool dumb = false;"),
-    ("progress-failed-page-read", "a page whose worker failed counted as read",
-     "        progress_.pageFinished(worker.pageNumber());\n    } catch (...) {\n"
-     "        failures_[worker.pageNumber()] = std::current_exception();\n    }\n",
-     "    } catch (...) {\n        failures_[worker.pageNumber()] = std::current_exception();\n    }\n"
-     "    progress_.pageFinished(worker.pageNumber());\n"),
-]
+FAULTS = Path(__file__).resolve().parent / "mutants.tsv"
+
+
+def unescaped(field):
+    return re.sub(r"\\(.)", lambda m: {"n": "\n", "t": "\t"}.get(m.group(1), m.group(1)), field)
+
+
+def read_faults(path=FAULTS):
+    """(id, description, snippet, replacement, file) for each row of the
+    table: tab-separated, a header first; \\n, \\t and \\\\ stand for a line
+    feed, a tab and a backslash."""
+    rows = path.read_text(encoding="utf-8").splitlines()
+    faults = []
+    for number, row in enumerate(rows[1:], 2):
+        fields = row.split("\t")
+        if len(fields) != 5:
+            raise SystemExit(f"{path}:{number}: {len(fields)} fields, expected 5")
+        fault_id, file, find, replace, breaks = map(unescaped, fields)
+        faults.append((fault_id, breaks, find, replace, file))
+    return faults
+
+
+MUTANTS = read_faults()
 
 FAST_TEST_SECONDS = 3.0
 
@@ -429,8 +105,9 @@ def source_files(root):
     return sorted(path for path in (root / "src").rglob("*") if path.is_file())
 
 
-def locate(root, snippet):
-    """(status, path): status is found, not found or ambiguous."""
+def locate(root, snippet, file):
+    """(status, paths): status is found (once under src/, in `file`), not
+    found, ambiguous (more than once) or moved (once, in another file)."""
     hits = []
     for path in source_files(root):
         count = path.read_text(encoding="utf-8", errors="surrogateescape").count(snippet)
@@ -439,6 +116,8 @@ def locate(root, snippet):
         return "not found", None
     if len(hits) > 1:
         return "ambiguous", sorted(set(hits))
+    if hits[0] != root / file:
+        return "moved", hits
     return "found", hits[0]
 
 
@@ -541,6 +220,8 @@ def parse_arguments():
     parser.add_argument("--timeout", type=int, default=180, help="per-test timeout in seconds (default 180)")
     parser.add_argument("--exclude", help="ctest -E regex of tests to leave out")
     parser.add_argument("--keep", action="store_true", help="keep the temporary copy")
+    parser.add_argument("--kills", type=Path, metavar="FILE",
+                        help="write each fault's outcome and the tests that failed on it to FILE (tab-separated)")
     parser.add_argument("--every-failure", action="store_true",
                         help="run every test on each mutant and list all that fail (slower; shows which tests "
                              "are the only ones to kill a mutant)")
@@ -560,6 +241,18 @@ def selected_mutants(only):
     return [m for m in MUTANTS if m[0] in wanted]
 
 
+def write_kills(path, tree, rows, every_failure):
+    """The kill table: the commit it was made on, then per fault its outcome
+    and the tests that failed (all of them with --every-failure, else the
+    first one or two)."""
+    commit = subprocess.run(["git", "-C", str(tree), "describe", "--always", "--dirty"],
+                            capture_output=True, text=True).stdout.strip() or "unknown"
+    mode = "every failing test" if every_failure else "first failing tests"
+    lines = [f"# {len(rows)} faults on {commit}, {time.strftime('%Y-%m-%d')}, {mode}", "id\toutcome\ttests"]
+    lines += [f"{row[0]}\t{row[3]}\t{row[4]}" for row in rows]
+    path.write_text("\n".join(lines) + "\n", encoding="utf-8")
+
+
 def cell(text):
     return str(text).replace("|", "\\|").replace("\n", " ")
 
@@ -574,11 +267,16 @@ def main():
     if arguments.list:
         print("| id | description | file |")
         print("| --- | --- | --- |")
-        for mutant_id, description, snippet, _ in mutants:
-            status, where = locate(tree, snippet)
-            place = where.relative_to(tree) if status == "found" else status
-            print(f"| {mutant_id} | {cell(description)} | {place} |")
-        return 0
+        lost = 0
+        for mutant_id, description, snippet, _, file in mutants:
+            status, where = locate(tree, snippet, file)
+            if status != "found":
+                lost += 1
+                places = ", ".join(str(p.relative_to(tree)) for p in where) if where else f"sought in {file}"
+                log(f"{mutant_id}: {status} ({places})")
+            print(f"| {mutant_id} | {cell(description)} | {file if status == 'found' else status} |")
+        # A fault that no longer finds its line would leave the run green over fewer faults.
+        return 1 if lost else 0
 
     started = time.monotonic()
     workspace = Path(tempfile.mkdtemp(prefix="leggipdf-mutate-"))
@@ -613,9 +311,9 @@ def main():
             + ", ".join(f"{len(names)} tests ~{seconds:.0f} s" for names, seconds in tests.stages))
 
         rows = []
-        for number, (mutant_id, description, snippet, replacement) in enumerate(mutants, 1):
+        for number, (mutant_id, description, snippet, replacement, file) in enumerate(mutants, 1):
             mutant_started = time.monotonic()
-            status, where = locate(copy, snippet)
+            status, where = locate(copy, snippet, file)
             if status != "found":
                 detail = ", ".join(str(p.relative_to(copy)) for p in where) if where else ""
                 rows.append((mutant_id, description, "-", status, detail, 0.0))
@@ -647,6 +345,8 @@ def main():
         print("| --- | --- | --- | --- | --- | --- |")
         for mutant_id, description, relative, outcome, detail, seconds in rows:
             print(f"| {mutant_id} | {cell(description)} | {relative} | {outcome} | {cell(detail)} | {seconds:.0f} |")
+        if arguments.kills:
+            write_kills(arguments.kills, tree, rows, arguments.every_failure)
         valid = [row for row in rows if row[3] in ("killed", "survived")]
         killed = sum(1 for row in valid if row[3] == "killed")
         print()
