@@ -4,7 +4,7 @@
     /usr/bin/python3 tests/data/make_scanner_pages.py OUT_DIR
 
 Each page is rendered by pdftoppm at 300 dpi in grey, turned or skewed with
-Pillow, and wrapped by img2pdf into a one-page PDF of the image's size at
+Pillow (or laid on dark glass), and wrapped by img2pdf into a one-page PDF of the image's size at
 300 dpi (a turned page has the turned size). Beside each NAME.pdf goes
 NAME.txt, pdftotext's reading of the original page, NFKC-normalised so that
 ligatures read as their letters (fi, fl, ff, ffi, ffl). Needs poppler-utils,
@@ -39,9 +39,22 @@ def skewed(degrees):
     return lambda image: image.rotate(-degrees, fillcolor=255, resample=Image.BICUBIC)
 
 
+def on_dark_glass(degrees, margin):
+    """Tilted on a scanner whose lid stayed open: the glass around the sheet,
+    `margin` of its width on each side, comes out nearly black."""
+    def scan(image):
+        tilted = image.rotate(-degrees, expand=True, fillcolor=255, resample=Image.BICUBIC)
+        edge = round(margin * image.width)
+        glass = Image.new("L", (tilted.width + 2 * edge, tilted.height + 2 * edge), 35)
+        glass.paste(tilted, (edge, edge))
+        return glass
+    return scan
+
+
 # name: (source, page number, what the scanner did to it)
 PAGES = {
     "paper-two-columns": (PAPER, 2, upright),
+    "paper-on-dark-glass": (PAPER, 2, on_dark_glass(1.2, 0.06)),
     "manual-turned-90": (MANUAL, 33, turned(90)),
     "manual-turned-180": (MANUAL, 33, turned(180)),
     "manual-turned-270": (MANUAL, 33, turned(270)),
