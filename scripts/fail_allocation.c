@@ -3,6 +3,10 @@
  * realloc or an aligned allocation returns NULL with errno ENOMEM.
  *
  *   FAIL_ALLOCATION=N         the call that fails; unset or 0: none
+ *   FAIL_ALLOCATION_IN=iconv_open
+ *                             only calls made inside iconv_open are counted
+ *                             (a converter that cannot be opened leaves a
+ *                             page's text layer read as empty)
  *   FAIL_ALLOCATION_REPORT=F  as each process ends (by exit or _exit), the
  *                             number of calls it counted is appended to the
  *                             file F as a line
@@ -11,11 +15,14 @@
  * F is the last point a run reaches. Built and used by
  * scripts/fail_allocations.py. */
 #define _GNU_SOURCE
+#include <dlfcn.h>
 #include <errno.h>
+#include <iconv.h>
 #include <fcntl.h>
 #include <stdatomic.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -26,10 +33,24 @@ extern void *__libc_memalign(size_t alignment, size_t size);
 
 static atomic_ulong counted;
 static unsigned long failing;
+static int withinIconvOpen;
+static __thread int insideIconvOpen;
 
 __attribute__((constructor)) static void chosen(void) {
     const char *value = getenv("FAIL_ALLOCATION");
+    const char *within = getenv("FAIL_ALLOCATION_IN");
     failing = value ? strtoul(value, NULL, 10) : 0;
+    withinIconvOpen = within && strcmp(within, "iconv_open") == 0;
+}
+
+typedef iconv_t (*IconvOpen)(const char *, const char *);
+
+iconv_t iconv_open(const char *to, const char *from) {
+    const IconvOpen opened = (IconvOpen)dlsym(RTLD_NEXT, "iconv_open");
+    insideIconvOpen = 1;
+    const iconv_t converter = opened(to, from);
+    insideIconvOpen = 0;
+    return converter;
 }
 
 __attribute__((destructor)) static void report(void) {
@@ -51,6 +72,7 @@ void _exit(int status) {
 }
 
 static int fails(void) {
+    if (withinIconvOpen && !insideIconvOpen) return 0;
     if (atomic_fetch_add(&counted, 1) + 1 != failing) return 0;
     errno = ENOMEM;
     return 1;

@@ -5,6 +5,7 @@ Usage:
     scripts/fail_allocations.py [--build DIR] [--points N] [--every-up-to M]
                                 [--seed S] [--jobs N] [--timeout SECONDS]
                                 [--show K] [--files NAME ...]
+                                [--iconv-open NAME ...]
 
 For each file (a text PDF, a two-page scan, a mixed file), with and without
 LEGGIPDF_JOBS=2, a first run counts the allocations the tool makes (a
@@ -12,8 +13,11 @@ worker's go on from its parent's count: the largest count of any process
 is the last point) and keeps its output. Then runs with scripts/fail_allocation.c preloaded make the 1st,
 2nd, ... allocation fail: every one up to the count when the count is at
 most M (default 10000: the text PDF's), otherwise N points (default 1000)
-spread evenly over the count plus N/4 random ones (--seed). The tests run
-it with --points 10.
+spread evenly over the count plus N/4 random ones (--seed). With
+--iconv-open, every allocation made inside iconv_open is failed in turn as
+well, for the files named: that is where an empty text layer comes from.
+The default suite runs a sample (--every-up-to 0 --points 3 --iconv-open
+text-three-pages.pdf); scripts/test.sh runs it whole afterwards.
 
 Every run must end in one of: the same stdout with status 0 and nothing on
 stderr; or status 1, nothing on stdout and one line on stderr that is
@@ -48,8 +52,10 @@ def built_preload(folder):
     return library
 
 
-def run(tool, pdf, settings, preload, point, timeout, report=None):
+def run(tool, pdf, settings, preload, point, timeout, report=None, within=None):
     env = dict(os.environ, LD_PRELOAD=str(preload), FAIL_ALLOCATION=str(point), **settings)
+    if within:
+        env["FAIL_ALLOCATION_IN"] = within
     env.pop("LEGGIPDF_PAGE_TIMEOUT", None)
     if report:
         env["FAIL_ALLOCATION_REPORT"] = report
@@ -95,23 +101,28 @@ def main():
     parser.add_argument("--timeout", type=float, default=120)
     parser.add_argument("--show", type=int, default=3)
     parser.add_argument("--files", nargs="+", default=FILES, help="of tests/data")
+    parser.add_argument("--iconv-open", nargs="*", default=[], metavar="FILE",
+                        help="of tests/data: also fail every allocation made inside iconv_open, one at a time "
+                             "(a converter that cannot be opened empties a text layer)")
     args = parser.parse_args()
     tool = str(Path(args.build) / "leggipdf")
     chosen = random.Random(args.seed)
     faults = 0
     with tempfile.TemporaryDirectory() as folder, concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
         preload = built_preload(folder)
-        for name in args.files:
+        runs = [(name, None) for name in args.files] + [(name, "iconv_open") for name in args.iconv_open]
+        for name, within in runs:
             pdf = str(ROOT / "tests" / "data" / name)
             for settings in SETTINGS:
                 report = Path(folder) / "count"
                 report.unlink(missing_ok=True)
-                status, expected, err = run(tool, pdf, settings, preload, 0, args.timeout, str(report))
+                status, expected, err = run(tool, pdf, settings, preload, 0, args.timeout, str(report), within)
                 if status != 0 or err:
                     sys.exit(f"{name}: the run without a failure did not succeed: {err.decode()}")
                 count = max(int(line) for line in report.read_text().split())
-                points = points_for(count, args.points, args.every_up_to, chosen)
-                outcomes = pool.map(lambda p: run(tool, pdf, settings, preload, p, args.timeout), points)
+                points = list(range(1, count + 1)) if within else points_for(count, args.points, args.every_up_to,
+                                                                             chosen)
+                outcomes = pool.map(lambda p: run(tool, pdf, settings, preload, p, args.timeout, None, within), points)
                 kinds = collections.Counter()
                 examples = collections.defaultdict(list)
                 for point, outcome in zip(points, outcomes):
@@ -119,7 +130,8 @@ def main():
                     kinds[kind] += 1
                     examples[kind].append(point)
                 label = " ".join(f"{k}={v}" for k, v in settings.items()) or "in one process"
-                print(f"{name}, {label}: {len(points)} of {count} allocations failed in turn")
+                inside = f" inside {within}" if within else ""
+                print(f"{name}, {label}: {len(points)} of {count} allocations{inside} failed in turn")
                 for kind, number in sorted(kinds.items()):
                     shown = f" (points {', '.join(map(str, examples[kind][:args.show]))})" if kind.startswith("fault") else ""
                     print(f"  {number:6d}  {kind}{shown}")

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Set-up, then every test: the release build with the full suite (the shared
-# corpus and a short run of failed allocations included), the unit and
+# corpus and a sample of failed allocations included), every allocation of a
+# text PDF's run failed in turn, the unit and
 # end-to-end tests again under AddressSanitizer and UndefinedBehaviorSanitizer
 # (leaks fail), the Debian package, the many-files recipe, and a short run of
 # each fuzzer. Warnings are errors here.
@@ -15,6 +16,9 @@ python3 scripts/mutate.py --list >/dev/null
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release $strict >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+# Every allocation of a text PDF's run failed in turn, and a sample of the
+# scans': thousands of runs, so outside the suite and its time limits.
+python3 scripts/fail_allocations.py --build build --points 10 --iconv-open text-three-pages.pdf --jobs "$jobs"
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEGGIPDF_SANITIZE=ON -DLEGGIPDF_CORPUS_TESTS=OFF \
     $strict >/dev/null
