@@ -1,14 +1,16 @@
 #!/usr/bin/python3
 """OCR quality on real pages of running text: manuals that Debian packages
 install under /usr/share/doc, and two-column journal and conference pages
-(the shared corpus, and guides for authors in texlive-publishers-doc). Each
-page is rendered at 300 dpi grey and, under each condition below, wrapped
-alone into an image-only PDF; then
+(the shared corpus, and guides for authors in texlive-publishers-doc), and
+spreads of two consecutive manual pages. Each page (each spread, its two
+pages side by side) is rendered at 300 dpi grey and, under each condition
+below, wrapped alone into an image-only PDF; then
   - leggipdf reads that PDF;
   - "engine order": pdftoppm -r 180 -gray of that PDF, then
     OMP_THREAD_LIMIT=1 tesseract IMAGE - -l Latin, whose plain text keeps the
     engine's own line order (and reads a turned bitmap as it is);
-  - the reference is pdftotext -enc UTF-8 of the original page's text layer.
+  - the reference is pdftotext -enc UTF-8 of the original page's text layer
+    (of a spread, the left page's then the right page's).
 All three are normalised here (NFKC, so ligatures such as "fi" match, then
 split on whitespace and joined with single spaces) and each OCR text gets its
 character error rate against the reference: Levenshtein distance / reference
@@ -35,19 +37,45 @@ Conditions, as scanners and people feeding them make pages:
                the two together, the page turned before it is coded.
 Tables are measured upright only (see UPRIGHT_ONLY).
 
+Everyday damage, drawn on the upright scan by bench/scan_noise.py (which
+says how) with a generator seeded by the page and the condition, so every
+run and every build reads the same bitmaps; each measured on the layouts
+named (see NOISE_LAYOUTS), the one-column pages five of the eight:
+  border       a flatbed scan with the lid open: the sheet turned 0.5-2
+               degrees, near-black glass 3-8% of the page wide beyond it,
+               its edge ragged and shaded; grey, 300 dpi (one column, two
+               columns);
+  stamp        a red rubber stamp turned 10-20 degrees across the gutter,
+               or across a one-column page's text, and blue ballpoint marks
+               (an underline, a tick, a signature); RGB, 300 dpi (one
+               column, two columns);
+  phone        a phone's photograph of the page on a desk: a 3-8%
+               trapezoid, the desk around it, uneven light, a colour cast,
+               slight blur, 150-200 dpi, JPEG quality 60-75, RGB (one
+               column, table, two columns);
+  spread       two facing pages of a book on the glass, lines bent and
+               crowded toward the fold and shaded into it; grey, 300 dpi
+               (the spreads alone, which take nothing else).
+
 Prints a Markdown table with a line per page and condition, then the mean
 per layout and condition, leggipdf's beside the engine order's, and the
 targets: on one-column pages upright leggipdf within 1.1x of the engine
 order, on two-column pages within 1.25x, and the same under each coding and
 resolution (where the engine reads the same bitmap); and per layout, every
 turned or skewed condition within 1.5x of the same pages upright under the
-same coding and resolution, plus one point.
+same coding and resolution, plus one point; and per layout, under each kind
+of everyday damage, leggipdf within 1.25x of the engine order on the same
+bitmap plus half a point. The summary gives the mean seconds each reader
+took per page (for the engine, pdftoppm's included).
 Pages whose document is not installed are skipped with a note.
 All 16 pages under the first five conditions, 76 measurements, take about
 6 minutes on 2 idle cores, 13 beside a build (each measurement reads the
 page twice, once with leggipdf and once with tesseract, about 4 s each);
 the other nine, 135 measurements, about 15 minutes more; --conditions
-upright alone takes a minute and a half.
+upright alone takes a minute and a half. The four kinds of everyday damage
+(--conditions border,stamp,phone,spread), 37 measurements, take 12 to 17
+minutes on 2 cores shared with builds (their bitmaps are larger: up to
+two pages, or glass or desk around the page).
 
   bench/ocr_quality.py [--conditions LIST] [--row FILE] [--json FILE]
                        (leggipdf from $LEGGIPDF, else build/leggipdf)
@@ -73,16 +101,22 @@ import sys
 import tempfile
 import time
 import unicodedata
+import zlib
 
 from PIL import Image
+
+import scan_noise
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 DOC = pathlib.Path("/usr/share/doc")
 TEX = "texlive-doc/latex"
 CORPUS = str(ROOT.parent / "shared/corpus/pdf")
-Page = collections.namedtuple("Page", "document package page points layout")
-# document (under /usr/share/doc, or an absolute path), Debian package, page,
-# body type size, layout.
+Page = collections.namedtuple("Page", "document package page points layout noise", defaults=(True,))
+# document (under /usr/share/doc, or an absolute path), Debian package, page
+# (of a spread, the left one: the right one follows it), body type size,
+# layout, and whether the page takes the noise conditions of its layout (see
+# NOISE_LAYOUTS; three one-column pages do not, to keep the run short, the
+# three whose documents give the spreads).
 # The valgrind page is plain running text, but the engine's own layout
 # analysis finds false columns in it (about 55% CER in its own order against
 # under 1% for leggipdf), so it has a group of its own: in the one-column
@@ -96,13 +130,13 @@ Page = collections.namedtuple("Page", "document package page points layout")
 # a block placed elsewhere costs up to twice its length and swamps the
 # reading of the text.
 PAGES = [
-    Page("c++-annotations/cplusplus.pdf", "c++-annotations-pdf", 33, "10 pt", "one column"),
+    Page("c++-annotations/cplusplus.pdf", "c++-annotations-pdf", 33, "10 pt", "one column", False),
     Page("c++-annotations/cplusplus.pdf", "c++-annotations-pdf", 52, "10 pt", "one column"),
     Page("c++-annotations/cplusplusus.pdf", "c++-annotations-pdf", 213, "10 pt", "one column"),
     Page("c++-annotations/cplusplusus.pdf", "c++-annotations-pdf", 221, "10 pt", "one column"),
-    Page("bzip2/manual.pdf.gz", "bzip2-doc", 6, "10 pt", "one column"),
+    Page("bzip2/manual.pdf.gz", "bzip2-doc", 6, "10 pt", "one column", False),
     Page("valgrind/valgrind_manual.pdf.gz", "valgrind", 16, "10 pt", "one column, engine sees columns"),
-    Page("nettle-dev/nettle.pdf.gz", "nettle-dev", 12, "11 pt", "one column"),
+    Page("nettle-dev/nettle.pdf.gz", "nettle-dev", 12, "11 pt", "one column", False),
     Page("nettle-dev/nettle.pdf.gz", "nettle-dev", 26, "11 pt", "one column"),
     Page("libtasn1-doc/libtasn1.pdf", "libtasn1-doc", 29, "11 pt", "one column"),
     Page("c++-annotations/cplusplus.pdf", "c++-annotations-pdf", 125, "10 pt", "table"),
@@ -112,14 +146,22 @@ PAGES = [
     Page(f"{TEX}/revtex/auguide/auguide4-2.pdf", "texlive-publishers-doc", 12, "10 pt", "two columns"),
     Page(f"{TEX}/tugboat/ltubguid.pdf", "texlive-publishers-doc", 2, "10 pt", "two columns"),
     Page(f"{TEX}/mnras/mnras_guide.pdf", "texlive-publishers-doc", 2, "9 pt", "two columns"),
+    # Spreads of running text (flat, the engine reads them at 0.6-2.3% CER;
+    # cplusplus.pdf p. 34 has a diagram whose labels are a bitmap, read by
+    # both orders alike).
+    Page("c++-annotations/cplusplus.pdf", "c++-annotations-pdf", 33, "10 pt", "spread"),
+    Page("nettle-dev/nettle.pdf.gz", "nettle-dev", 12, "11 pt", "spread"),
+    Page("bzip2/manual.pdf.gz", "bzip2-doc", 6, "10 pt", "spread"),
 ]
 # Degrees clockwise per condition; a quarter turn swaps the page's sides.
 # Tesseract alone reads a page turned 90 degrees as well as upright (it finds
 # the vertical lines), but neither one upside down or turned 270 nor, on most
 # of these pages, one skewed 3 degrees, where it drops whole blocks: so turned
 # and skewed pages are judged against the same pages upright.
-# dpi: across and down.
-Condition = collections.namedtuple("Condition", "degrees dpi coding", defaults=(0, (300, 300), "png"))
+# dpi: across and down. noise: the damage of bench/scan_noise.py that the
+# condition draws on the upright scan (which sets its own resolution and
+# coding), or None.
+Condition = collections.namedtuple("Condition", "degrees dpi coding noise", defaults=(0, (300, 300), "png", None))
 CONDITIONS = {"upright": Condition(), "turned 90": Condition(90), "turned 180": Condition(180),
               "turned 270": Condition(270), "skewed 3": Condition(3), "jpeg 30": Condition(coding="jpeg"),
               "fax 200": Condition(dpi=(200, 200), coding="fax"),
@@ -128,10 +170,17 @@ CONDITIONS = {"upright": Condition(), "turned 90": Condition(90), "turned 180": 
               "jpeg 30 turned 90": Condition(90, coding="jpeg"),
               "fax 200 skewed 3": Condition(3, (200, 200), "fax"),
               "fax 200x100 turned 180": Condition(180, (200, 100), "fax"),
-              "low 100 turned 270": Condition(270, (100, 100))}
+              "low 100 turned 270": Condition(270, (100, 100)),
+              "border": Condition(noise="border"), "stamp": Condition(noise="stamp"),
+              "phone": Condition(noise="phone"), "spread": Condition(noise="spread")}
 # Conditions that change how the page is coded, not where it lies: the engine
 # reads them as well as the page upright, so they are judged against it.
-CODINGS = {name for name, c in CONDITIONS.items() if not c.degrees and name != "upright"}
+CODINGS = {name for name, c in CONDITIONS.items() if not c.degrees and not c.noise and name != "upright"}
+# The layouts each kind of everyday damage is measured on: a spread is a
+# layout of its own (two pages side by side in one image), and takes nothing
+# else.
+NOISE_LAYOUTS = {"border": {"one column", "two columns"}, "stamp": {"one column", "two columns"},
+                 "phone": {"one column", "table", "two columns"}, "spread": {"spread"}}
 JPEG_QUALITY = 30
 # Layouts measured upright only, to keep the run short.
 UPRIGHT_ONLY = {"table"}
@@ -139,6 +188,8 @@ TARGET = 1.1            # one column upright, against the engine order
 TARGET_COLUMNS = 1.25   # two columns upright, against the engine order
 TARGET_TURNED = 1.5     # turned or skewed, against the same pages upright ...
 TARGET_TURNED_SLACK = 0.01  # ... plus one point
+TARGET_NOISE = 1.25     # everyday damage, against the engine order on the same bitmap ...
+TARGET_NOISE_SLACK = 0.005  # ... plus half a point
 WORKERS = 2
 
 
@@ -212,11 +263,24 @@ def condition_names(text):
     return [name for name in CONDITIONS if name in asked]
 
 
-def sources(work):
-    """{document: readable path} for the installed documents, a gzipped one
-    unpacked into work; and a note per document missing."""
+def takes(page, name):
+    """Whether the page is measured under the condition."""
+    if CONDITIONS[name].noise:
+        return page.noise and page.layout in NOISE_LAYOUTS[CONDITIONS[name].noise]
+    return page.layout != "spread" and (name == "upright" or page.layout not in UPRIGHT_ONLY)
+
+
+def seed(page, name):
+    """The noise's seed for a page under a condition: the same in every run
+    and every build (unlike hash(), which Python salts per process)."""
+    return zlib.crc32(f"{short_name(page.document)} {page.page} {page.layout} {name}".encode())
+
+
+def sources(pages, work):
+    """{document: readable path} for the installed documents of pages, a
+    gzipped one unpacked into work; and a note per document missing."""
     found, missing = {}, []
-    for document, package in dict.fromkeys((p.document, p.package) for p in PAGES):
+    for document, package in dict.fromkeys((p.document, p.package) for p in pages):
         path = DOC / document
         if not path.exists():
             missing.append(f"{document} (Debian package {package})")
@@ -229,24 +293,55 @@ def sources(work):
     return found, missing
 
 
-def scan(source, page, work):
+def scan(source, page, work, spread=False):
     """Render one page at 300 dpi grey into work: (its size in pt, the scan's
-    path, the reference text)."""
-    info = run("pdfinfo", "-f", str(page), "-l", str(page), str(source))
-    size = tuple(map(float, re.search(rf"Page +{page} size: +([\d.]+) x ([\d.]+)", info).groups()))
+    path, the reference text). A spread is the page and the next side by
+    side, flat, its reference the left page's text then the right one's."""
     work.mkdir()
-    run("pdftoppm", "-r", "300", "-f", str(page), "-l", str(page), "-gray", "-png", "-singlefile",
-        str(source), str(work / "scan"))
-    reference = normalised(run("pdftotext", "-f", str(page), "-l", str(page), "-enc", "UTF-8", str(source), "-"))
-    return size, work / "scan.png", reference
+    numbers = [page, page + 1] if spread else [page]
+    sizes, references = [], []
+    for number in numbers:
+        info = run("pdfinfo", "-f", str(number), "-l", str(number), str(source))
+        sizes.append(tuple(map(float, re.search(rf"Page +{number} size: +([\d.]+) x ([\d.]+)", info).groups())))
+        run("pdftoppm", "-r", "300", "-f", str(number), "-l", str(number), "-gray", "-png", "-singlefile",
+            str(source), str(work / f"scan{number}"))
+        references.append(normalised(run("pdftotext", "-f", str(number), "-l", str(number), "-enc", "UTF-8",
+                                         str(source), "-")))
+    if not spread:
+        (work / f"scan{page}.png").rename(work / "scan.png")
+        return sizes[0], work / "scan.png", references[0]
+    left, right = (Image.open(work / f"scan{number}.png").convert("L") for number in numbers)
+    pair = Image.new("L", (left.width + right.width, max(left.height, right.height)), 255)
+    pair.paste(left, (0, 0))
+    pair.paste(right, (left.width, 0))
+    pair.save(work / "scan.png", dpi=(300, 300))
+    return (sizes[0][0] + sizes[1][0], max(sizes[0][1], sizes[1][1])), work / "scan.png", " ".join(references)
 
 
-def scanned_as(image_path, size, condition, work):
+def noisy(image_path, condition, work, noise_seed, columns):
+    """The scan damaged as the condition draws it, written into work: (the
+    size of its page, sized from the bitmap at its resolution, and its
+    path)."""
+    with Image.open(image_path) as image:
+        drawn = scan_noise.apply(condition.noise, image, noise_seed, columns)
+    if drawn.jpeg:
+        out = work / "scan.jpg"
+        drawn.image.save(out, quality=drawn.jpeg, dpi=(drawn.dpi, drawn.dpi))
+    else:
+        out = work / "scan.png"
+        drawn.image.save(out, dpi=(drawn.dpi, drawn.dpi))
+    return (drawn.image.width * 72 / drawn.dpi, drawn.image.height * 72 / drawn.dpi), out
+
+
+def scanned_as(image_path, size, condition, work, noise_seed=0, columns=False):
     """The scan as the condition makes it, written into work: (the size of
     its page, its path). A quarter turn swaps the sides of both, any other
     angle keeps the canvas and fills the corners with white; a lower
-    resolution shrinks the bitmap, not the page."""
-    degrees, dpi, coding = condition
+    resolution shrinks the bitmap, not the page; the noise conditions draw
+    with noise_seed (columns: the page has two)."""
+    if condition.noise:
+        return noisy(image_path, condition, work, noise_seed, columns)
+    degrees, dpi, coding, _ = condition
     if not degrees and dpi == (300, 300) and coding == "png":
         return size, image_path
     quarter = degrees % 90 == 0
@@ -270,12 +365,12 @@ def scanned_as(image_path, size, condition, work):
     return ((height, width) if quarter and degrees % 180 == 90 else (width, height)), out
 
 
-def measure(leggipdf, size, image_path, reference, condition, work):
+def measure(leggipdf, size, image_path, reference, condition, work, noise_seed=0, columns=False):
     """Feed one page to leggipdf and to the engine under one condition: a dict
     with the page size fed, both CERs, both normalised texts and the seconds
     each took (for the engine, pdftoppm's included)."""
     work.mkdir()
-    (width, height), image_path = scanned_as(image_path, size, condition, work)
+    (width, height), image_path = scanned_as(image_path, size, condition, work, noise_seed, columns)
     image_pdf, low = work / "page.pdf", work / "low"
     run("img2pdf", "--pagesize", f"{width}x{height}", "-o", str(image_pdf), str(image_path))
     start = time.monotonic()
@@ -297,17 +392,23 @@ def measure(leggipdf, size, image_path, reference, condition, work):
 def measure_all(leggipdf, conditions, work):
     """Every page under every condition it takes: (a result dict per page and
     condition, in PAGES' order, and the notes on documents missing)."""
-    paths, missing = sources(work)
-    found = [p for p in PAGES if p.document in paths]
+    wanted = [p for p in PAGES if any(takes(p, name) for name in conditions)]
+    paths, missing = sources(wanted, work)
+    found = [p for p in wanted if p.document in paths]
     with concurrent.futures.ThreadPoolExecutor(WORKERS) as pool:
-        scans = list(pool.map(lambda i: scan(paths[found[i].document], found[i].page, work / f"page{i}"),
-                              range(len(found))))
+        scans = list(pool.map(lambda i: scan(paths[found[i].document], found[i].page, work / f"page{i}",
+                                             found[i].layout == "spread"), range(len(found))))
         jobs = [(page, scanned, name) for page, scanned in zip(found, scans) for name in conditions
-                if name == "upright" or page.layout not in UPRIGHT_ONLY]
-        measured = list(pool.map(lambda i: measure(leggipdf, *jobs[i][1], CONDITIONS[jobs[i][2]], work / f"job{i}"),
-                                 range(len(jobs))))
-    return [{"document": short_name(page.document), "page": page.page, "layout": page.layout, "points": page.points,
-             "paper": paper(*scanned[0]), "condition": name, **m}
+                if takes(page, name)]
+        measured = list(pool.map(
+            lambda i: measure(leggipdf, *jobs[i][1], CONDITIONS[jobs[i][2]], work / f"job{i}",
+                              seed(jobs[i][0], jobs[i][2]), jobs[i][0].layout == "two columns"),
+            range(len(jobs))))
+    return [{"document": short_name(page.document),
+             "page": f"{page.page}-{page.page + 1}" if page.layout == "spread" else page.page,
+             "layout": page.layout, "points": page.points,
+             "paper": (f"2 x {paper(scanned[0][0] / 2, scanned[0][1])}" if page.layout == "spread"
+                       else paper(*scanned[0])), "condition": name, **m}
             for (page, scanned, name), m in zip(jobs, measured)], missing
 
 
@@ -328,15 +429,17 @@ def print_pages(results):
 
 
 def print_summary(grouped):
-    print("\n| layout | condition | pages | mean CER leggipdf | mean CER engine order | ratio |")
-    print("| --- | --- | --- | --- | --- | --- |")
+    print("\n| layout | condition | pages | mean CER leggipdf | mean CER engine order | ratio "
+          "| mean s leggipdf | mean s engine |")
+    print("| --- | --- | --- | --- | --- | --- | --- | --- |")
     for layout in dict.fromkeys(layout for layout, _ in grouped):
         for name in CONDITIONS:
             if (layout, name) in grouped:
                 values = grouped[layout, name]
                 ours, engine = mean([r["cer_leggipdf"] for r in values]), mean([r["cer_engine"] for r in values])
                 print(f"| {layout} | {name} | {pages(len(values))} | {ours:.2%} | {engine:.2%} "
-                      f"| {ratio(ours, engine):.2f}x |")
+                      f"| {ratio(ours, engine):.2f}x | {mean([r['seconds_leggipdf'] for r in values]):.2f} "
+                      f"| {mean([r['seconds_engine'] for r in values]):.2f} |")
 
 
 def against_engine(grouped, layout, target, name="upright"):
@@ -350,6 +453,19 @@ def against_engine(grouped, layout, target, name="upright"):
     r = ratio(ours, engine)
     return (f"- {layout}, {name}, {pages(len(values))}: leggipdf {ours:.2%} / engine order {engine:.2%} = {r:.2f}x "
             f"(target ≤ {target:.2f}x): {'yes' if r <= target else 'no'}", (len(values), ours, engine, r))
+
+
+def against_engine_slack(grouped, layout, name):
+    """The target line for a layout under everyday damage: leggipdf against
+    the engine order on the same bitmap, by a ratio plus a slack, since
+    the damage leaves both with errors a fraction of a point apart that a
+    ratio alone would magnify."""
+    values = grouped[layout, name]
+    ours, engine = mean([r["cer_leggipdf"] for r in values]), mean([r["cer_engine"] for r in values])
+    limit = TARGET_NOISE * engine + TARGET_NOISE_SLACK
+    return (f"- {layout}, {name}, {pages(len(values))}: leggipdf {ours:.2%} against engine order {engine:.2%} "
+            f"(target ≤ {TARGET_NOISE:g} × {engine:.2%} + {TARGET_NOISE_SLACK * 100:g} point = {limit:.2%}): "
+            f"{'yes' if ours <= limit else 'no'}")
 
 
 def unturned(name):
@@ -380,7 +496,9 @@ def print_targets(grouped):
     print(line)
     print(against_engine(grouped, "two columns", TARGET_COLUMNS)[0])
     for layout, name in grouped:
-        if name in CODINGS and layout in ("one column", "two columns"):
+        if CONDITIONS[name].noise:
+            print(against_engine_slack(grouped, layout, name))
+        elif name in CODINGS and layout in ("one column", "two columns"):
             print(against_engine(grouped, layout, TARGET if layout == "one column" else TARGET_COLUMNS, name)[0])
         elif name != "upright" and name not in CODINGS:
             print(against_upright(grouped, layout, name))
