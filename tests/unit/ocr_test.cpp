@@ -237,93 +237,121 @@ TEST(LazyRecognizer, MakesTheEngineOnceOnTheFirstPageWithInkAndOrdersItsLines) {
     EXPECT_EQ(CountingEngine::made, 1);
 }
 
-// Answers by image width: 1 Cyrillic and sure, 2 Cyrillic and unsure,
-// 3 Greek, 4 fails, 5 Han, 7 Hebrew, 8 Cyrillic upside down, 9 the same but
-// unsure of the turn, 10 Cyrillic only once set upright; any other width
-// cannot be told.
-const std::map<std::int64_t, DetectedScript> kScripts = {{1, {"Cyrillic", 2.0}},
-                                                         {2, {"Cyrillic", 0.01}},
-                                                         {3, {"Greek", 3.0}},
-                                                         {5, {"Han", 1.5}},
-                                                         {7, {"Hebrew", 9.0}},
-                                                         {8, {"Cyrillic", 2.0, PageTurn::half, 20.0}},
-                                                         {9, {"Cyrillic", 2.0, PageTurn::half, 2.0}},
-                                                         {110, {"Cyrillic", 2.0}}};
+// The script choice, on fakes. A page is an image inked all over whose width
+// names its case in the table below, with a mark (1) in its last pixel that
+// comes first once the page is turned upright by a half.
+struct ScriptCase {
+    const char* name;
+    // The Latin reading: a long line over the top half and a short one over
+    // the bottom half, as the page lies and turned by a half.
+    double top, bottom, uprightTop, uprightBottom;
+    std::optional<DetectedScript> detected, detectedUpright;
+    const char* scriptText;  // what a script's model reads besides its name
+    const char* read;        // the page's text
+};
+constexpr double kSure = 95, kUnsure = 40, kUnread = 10, kFair = 60;
+const DetectedScript kCyrillic{"Cyrillic", 2.0}, kKorean{"Korean", 0.08}, kUnsureScript{"Greek", 0.01},
+    kTurnedAsCyrillic{"Cyrillic", 0.8, PageTurn::half, 20.0}, kUnsureTurn{"Cyrillic", 2.0, PageTurn::half, 2.0},
+    kHebrew{"Hebrew", 9.0}, kMissingModel{"Klingon", 5.0}, kDetectionFails{"(fails)", 5.0};
+const ScriptCase kScriptCases[] = {
+    {"trusted Latin", kSure, kFair, kUnread, kUnread, kCyrillic, {}, "Москва", "Latin x"},
+    {"trusted, half its area unread: a script hides there",
+     kSure,
+     kUnread,
+     0,
+     0,
+     kCyrillic,
+     {},
+     "Москва",
+     "Cyrillic+Latin Москва"},
+    {"untrusted, detected", kUnsure, kUnsure, 0, 0, kKorean, {}, "서울", "Hangul+Latin 서울"},
+    {"a detection too unsure", kUnsure, kUnsure, 0, 0, kUnsureScript, {}, "Αθήνα", "Latin x"},
+    {"the script's reading holds no script: a Latin page", kUnsure, kUnsure, 0, 0, kCyrillic, {}, "", "Latin x"},
+    {"no detection", kUnsure, kFair, 0, 0, {}, {}, "", "Latin x"},
+    {"no model for the script", kUnsure, kFair, 0, 0, kMissingModel, {}, "", "Latin x"},
+    {"the detection fails", kUnsure, kFair, 0, 0, kDetectionFails, {}, "", "Latin x"},
+    {"turned: read Latin first once upright", kUnread, kUnread, kSure, kSure, kTurnedAsCyrillic, kCyrillic, "Москва",
+     "Latin upright x upright"},
+    {"turned: the script found upright", kUnread, kUnread, kUnsure, kUnsure, kTurnedAsCyrillic, kHebrew, "שלום",
+     "Hebrew+Latin upright שלום"},
+    {"unsure of the turn, unreadable: read turned by a half all the same",
+     kUnread,
+     kUnread,
+     kFair,
+     kFair,
+     kUnsureTurn,
+     {},
+     "",
+     "Latin upright x upright"},
+    {"unreadable either way: the better Latin way up", kUnread, kUnread, 0, 0, {}, {}, "", "Latin x"},
+};
+const ScriptCase& scriptCase(const PageImage& page) { return kScriptCases[page.width - 1]; }
+bool upright(const PageImage& page) { return page.at(0, 0) == 1; }
+
 struct FakeDetector final : ScriptDetector {
     static inline int made = 0, asked = 0;
+    static inline bool sawTrustedLines = false;
     FakeDetector() { ++made; }
-    std::optional<DetectedScript> detectedScript(const PageImage& image) override {
+    std::optional<DetectedScript> detectedScript(const PageImage& page) override {
         ++asked;
-        if (image.width == 4) throw std::runtime_error("osd failed");
-        // A page set upright (its mark first) may tell its script only then.
-        auto found = kScripts.find(image.width + 100);
-        if (image.at(0, 0) != 1 || found == kScripts.end()) found = kScripts.find(image.width);
-        return found == kScripts.end() ? std::nullopt : std::optional(found->second);
+        sawTrustedLines = page.at(page.width - 1, 1) != 0xFF;  // the top line's ink
+        const ScriptCase& c = scriptCase(page);
+        if (c.detected && c.detected->name == kDetectionFails.name) throw std::runtime_error("osd failed");
+        return upright(page) ? c.detectedUpright : c.detected;
     }
 };
 
-// Reads one line, the name of its model ("upright" after it when the first
-// pixel is the mark an upside-down page has last: it was turned back by a
-// half), with a confidence of 30 for Hebrew, 90 for the others but Latin,
-// and for Latin the image's height, 50 more when turned back upright. Hebrew
-// finds its line elsewhere, so no Latin line can stand in for it.
+// The Latin model reads the case's two lines; another model one line, its
+// name and the case's script text, less confident than a trusted Latin reading.
 struct ModelEngine final : LineRecognizer {
     explicit ModelEngine(std::string model) : model_(std::move(model)) {}
-    std::vector<Observation> recognizedLines(const PageImage& image) override {
-        const bool upright = image.at(0, 0) == 1;
-        const double confidence = model_ == "Latin"    ? static_cast<double>(image.height) + (upright ? 50 : 0)
-                                  : model_ == "Hebrew" ? 30
-                                                       : 90;
-        const std::string text = model_ + (upright ? " upright" : "");
-        return {{model_ == "Hebrew" ? Box{0.6, 0.2, 0.3, 0.02} : Box{0.1, 0.5, 0.3, 0.02}, text, confidence}};
+    std::vector<Observation> recognizedLines(const PageImage& page) override {
+        const ScriptCase& c = scriptCase(page);
+        const std::string suffix = upright(page) ? " upright" : "";
+        if (model_ != kFallbackModel) return {{{0, 0, 1, 1}, model_ + suffix + " " + c.scriptText, kFair}};
+        return {{{0, 0.5, 1, 0.5}, "Latin" + suffix, upright(page) ? c.uprightTop : c.top},
+                {{0, 0, 1, 0.5}, "x" + suffix, upright(page) ? c.uprightBottom : c.bottom}};
     }
     std::string model_;
 };
 
-TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
+std::string joinedLines(const std::vector<Observation>& lines) {
+    std::string text;
+    for (const auto& line : lines) text.append(text.empty() ? 0 : 1, ' ').append(line.candidate.value_or(""));
+    return text;
+}
+
+TEST(ScriptedRecognizer, ReadsLatinFirstAndTheScriptTheDetectorFindsWhereLatinFails) {
     FakeDetector::made = FakeDetector::asked = 0;  // counted anew on each repeat of the test
     std::vector<std::string> enginesMade;
     const auto makeEngine = [&enginesMade](const std::string& model) -> std::unique_ptr<LineRecognizer> {
         enginesMade.push_back(model);
-        if (model == "Greek") throw std::runtime_error("Greek.traineddata not installed");
+        if (model.starts_with("Klingon")) throw std::runtime_error("Klingon.traineddata not installed");
         return std::make_unique<ModelEngine>(model);
     };
     ScriptedRecognizer recognizer([] { return std::make_unique<FakeDetector>(); }, makeEngine);
-    const auto readAs = [](ScriptedRecognizer& r, std::int64_t width, std::int64_t latinConfidence,
-                           bool upsideDown = false) {
-        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width * latinConfidence), 255);
-        if (upsideDown) pixels.back() = 1;
-        const PageImage page{width, latinConfidence, width, pixels.data(), nullptr};
-        return r.recognizedLines(page).at(0).candidate.value_or("");
+    constexpr std::int64_t kHeight = 4;
+    const auto read = [](ScriptedRecognizer& r, std::int64_t index) {
+        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(index * kHeight), 0);
+        pixels.back() = 1;
+        return joinedLines(r.recognizedLines(PageImage{index, kHeight, index, pixels.data(), nullptr}));
     };
-    EXPECT_EQ(readAs(recognizer, 1, 80), "Latin");
+    EXPECT_EQ(read(recognizer, 1), kScriptCases[0].read);
     EXPECT_EQ(FakeDetector::made + FakeDetector::asked, 0) << "a trusted Latin reading needs no detector";
-    const struct {
-        std::int64_t width, latinConfidence;
-        std::string read;
-        bool upsideDown = false;
-    } pages[] = {
-        {1, 40, "Cyrillic"}, {2, 40, "Latin"}, {3, 40, "Latin"}, {4, 40, "Latin"}, {5, 40, "HanS"}, {6, 40, "Latin"},
-        {7, 40, "Latin"}, {1, 40, "Cyrillic"}, {3, 40, "Latin"}, {8, 40, "Cyrillic upright", true},
-        {9, 40, "Cyrillic", true},
-        // Upside down, and the detector cannot tell, or takes it for Hebrew: unreadable as it is,
-        // so read turned too, Latin first, its script's model when that is untrusted.
-        {6, 40, "Latin upright", true},
-        {7, 20, "Latin upright", true},
-        {10, 20, "Cyrillic upright", true},
-        // Readable enough as it is: never read turned.
-        {6, 60, "Latin", true},
-    };
-    for (const auto& p : pages) {
-        EXPECT_EQ(readAs(recognizer, p.width, p.latinConfidence, p.upsideDown), p.read) << p.width;
+    for (std::int64_t i = 1; i <= static_cast<std::int64_t>(std::size(kScriptCases)); ++i) {
+        EXPECT_EQ(read(recognizer, i), kScriptCases[i - 1].read) << kScriptCases[i - 1].name;
+        if (i == 2) {
+            EXPECT_FALSE(FakeDetector::sawTrustedLines) << "the detector sees what Latin could not read";
+        }
     }
-    EXPECT_EQ(readAs(recognizer, 1, 95), "Latin");
-    EXPECT_EQ(enginesMade, (std::vector<std::string>{"Latin", "Cyrillic", "Greek", "HanS", "Hebrew"})) << "each once";
+    EXPECT_EQ(enginesMade,
+              (std::vector<std::string>{"Latin", "Cyrillic+Latin", "Hangul+Latin", "Klingon+Latin", "Hebrew+Latin"}))
+        << "each once, with Latin";
     EXPECT_EQ(FakeDetector::made, 1);
     // Without a detector, every page keeps its Latin reading.
     ScriptedRecognizer blind([]() -> std::unique_ptr<ScriptDetector> { throw std::runtime_error("no osd"); },
                              makeEngine);
-    EXPECT_EQ(readAs(blind, 1, 10), "Latin");
+    EXPECT_EQ(read(blind, 3), "Latin x");
 }
 
 }  // namespace
