@@ -35,8 +35,10 @@ hand, so a busy machine does not change it much.
 
 Targets: every page in another script at most 1.25x the better of MODEL and
 MODEL+Latin by hand plus half a point; every turned Latin page at most 1.5x
-the same page upright plus one point; on pages in another script, the median
-of leggipdf's time over the better by-hand reading's at most 1.5x.
+the same page upright plus one point; on clean pages in another script, the
+median of leggipdf's time over the better by-hand reading's at most 1.5x
+(skewed pages are left out of it: by hand, the engine drops many of their
+lines and is done sooner).
 About 10 minutes on 2 cores (two readings at a time).
 
   bench/script_quality.py [--only WORDS] [--json FILE] [--compare FILE]
@@ -417,12 +419,14 @@ def print_targets(results):
     over = [r["page"] for r in turned if r["cer_leggipdf"] > latin_limit(r, uprights)]
     print(f"- turned Latin pages within {TARGET_TURNED:g}x the same page upright + {TARGET_TURNED_SLACK * 100:g} "
           f"point: {len(turned) - len(over)} of {len(turned)}" + (f" (over: {', '.join(over)})" if over else ""))
-    if scripts:
-        ratios = [time_ratio(r) for r in scripts]
+    clean = [r for r in scripts if r["page"].endswith("clean")]
+    if clean:
+        ratios = [time_ratio(r) for r in clean]
         median = statistics.median(ratios)
-        print(f"- time on pages in another script, leggipdf over the better by-hand reading: median "
+        print(f"- time on clean pages in another script, leggipdf over the better by-hand reading: median "
               f"{median:.2f}x, from {min(ratios):.2f}x to {max(ratios):.2f}x (target median ≤ {TARGET_TIME:g}x): "
-              f"{'yes' if median <= TARGET_TIME else 'no'}")
+              f"{'yes' if median <= TARGET_TIME else 'no'}; all pages: median "
+              f"{statistics.median(time_ratio(r) for r in scripts):.2f}x")
 
 
 def main():

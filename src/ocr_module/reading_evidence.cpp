@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace leggipdf {
 namespace {
@@ -35,7 +36,50 @@ bool latinOrCommon(char32_t c) {
            c == 0xFFFD;
 }
 
+// Below this a pixel is ink, as Leptonica cuts when it measures skew.
+constexpr std::uint8_t kInkBelow = 130;
+
+// A row with fewer inked pixels than this is blank: specks of a scan do not
+// join two lines.
+std::int64_t inkedRowMinimum(const PageImage& image) { return std::max<std::int64_t>(2, image.width / 500); }
+
+bool inked(const PageImage& image, std::int64_t y, std::int64_t minimum) {
+    const std::uint8_t* row = image.pixels + y * image.bytesPerRow;
+    std::int64_t count = 0;
+    for (std::int64_t x = 0; x < image.width && count < minimum; ++x) count += row[x] < kInkBelow ? 1 : 0;
+    return count >= minimum;
+}
+
 }  // namespace
+
+std::vector<RowSpan> textRows(const PageImage& image) {
+    std::vector<RowSpan> runs;
+    const std::int64_t minimum = inkedRowMinimum(image);
+    for (std::int64_t y = 0, start = -1; y <= image.height; ++y) {
+        const bool ink = y < image.height && inked(image, y, minimum);
+        if (ink && start < 0) start = y;
+        if (!ink && start >= 0) runs.push_back({std::exchange(start, -1), y});
+    }
+    if (runs.size() < kMinTextRows) return {};
+    std::vector<std::int64_t> heights;
+    for (const auto& run : runs) heights.push_back(run.bottom - run.top);
+    std::nth_element(heights.begin(), heights.begin() + static_cast<std::ptrdiff_t>(heights.size() / 2), heights.end());
+    const std::int64_t typical = heights[heights.size() / 2];
+    if (static_cast<double>(typical) > kMaxTextRowShare * static_cast<double>(image.height)) return {};
+    std::erase_if(runs, [typical](const RowSpan& run) {
+        const std::int64_t height = run.bottom - run.top;
+        return 2 * height < typical || height > 2 * typical;
+    });
+    return runs;
+}
+
+PageImage band(const PageImage& image, RowSpan span) {
+    const std::int64_t margin = (span.bottom - span.top) / 4;
+    const std::int64_t top = std::max<std::int64_t>(span.top - margin, 0);
+    const std::int64_t bottom = std::min(span.bottom + margin, image.height);
+    return PageImage{image.width, bottom - top, image.bytesPerRow, image.pixels + top * image.bytesPerRow,
+                     image.storage};
+}
 
 double readingConfidence(const std::vector<Observation>& lines) {
     double weighted = 0, length = 0;

@@ -1,5 +1,7 @@
 #include "ocr_module/scripted_recognizer.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <new>
 
@@ -56,6 +58,16 @@ std::vector<Observation> ScriptedRecognizer::recognizedLines(const PageImage& im
 }
 
 ScriptedRecognizer::Reading ScriptedRecognizer::readingOf(const PageImage& image, bool mayTurn) {
+    const std::optional<double> probed = probeConfidence(image);
+    if (probed && *probed < kTrustedConfidence) {
+        // Read nothing in full yet: the detector sees the whole page.
+        const std::optional<DetectedScript> detected = detectionOn(image);
+        if (mayTurn && turnsUpright(detected)) return uprightReading(image, detected->turn);
+        if (std::optional<std::vector<Observation>> lines = scriptReading(image, detected)) {
+            const double confidence = readingConfidence(*lines);
+            return {std::move(*lines), *probed, confidence};
+        }
+    }
     std::vector<Observation> latin = engines_.at(kFallbackModel)->recognizedLines(image);
     const double latinConfidence = readingConfidence(latin);
     if (latinConfidence >= kTrustedConfidence && shareBelow(latin, kUnreadLineConfidence) < kHiddenScriptShare)
@@ -63,14 +75,36 @@ ScriptedRecognizer::Reading ScriptedRecognizer::readingOf(const PageImage& image
     // The trusted lines are Latin already; the rest tells the script apart
     // even where Latin commands fill half the page.
     const std::optional<DetectedScript> detected = detectionOn(withoutLinesFrom(image, latin, kTrustedConfidence));
-    if (mayTurn && detected && detected->turn != PageTurn::none && detected->turnConfidence >= kMinTurnConfidence) {
-        Reading upright = readingOf(uprightImage(image, detected->turn), false);
-        upright.turn = detected->turn;
-        return upright;
+    if (mayTurn && turnsUpright(detected)) return uprightReading(image, detected->turn);
+    std::optional<std::vector<Observation>> lines = scriptReading(image, detected);
+    if (!lines) return {std::move(latin), latinConfidence, latinConfidence};
+    const double confidence = readingConfidence(*lines);
+    return {std::move(*lines), latinConfidence, confidence};
+}
+
+ScriptedRecognizer::Reading ScriptedRecognizer::uprightReading(const PageImage& image, PageTurn turn) {
+    Reading upright = readingOf(uprightImage(image, turn), false);
+    upright.turn = turn;
+    return upright;
+}
+
+std::optional<double> ScriptedRecognizer::probeConfidence(const PageImage& image) {
+    const std::vector<RowSpan> rows = textRows(image);
+    if (rows.empty()) return std::nullopt;
+    // A line near the middle of the text, then one further down: a heading,
+    // a formula or a line of code is rarely both.
+    const std::int64_t middle = (rows.front().top + rows.back().bottom) / 2;
+    const std::int64_t lower = (middle + rows.back().bottom) / 2;
+    double best = 0;
+    const std::int64_t places[kProbeLines] = {middle, lower};
+    for (const std::int64_t at : places) {
+        const RowSpan& row = *std::min_element(rows.begin(), rows.end(), [at](const RowSpan& a, const RowSpan& b) {
+            return std::abs((a.top + a.bottom) / 2 - at) < std::abs((b.top + b.bottom) / 2 - at);
+        });
+        best = std::max(best, readingConfidence(engines_.at(kFallbackModel)->recognizedLines(band(image, row))));
+        if (best >= kTrustedConfidence) break;
     }
-    std::vector<Observation> lines = scriptReading(image, std::move(latin), detected);
-    const double confidence = readingConfidence(lines);
-    return {std::move(lines), latinConfidence, confidence};
+    return best;
 }
 
 std::optional<DetectedScript> ScriptedRecognizer::detectionOn(const PageImage& image) {
@@ -80,15 +114,20 @@ std::optional<DetectedScript> ScriptedRecognizer::detectionOn(const PageImage& i
     return unlessItFails([&] { return (*detector_)->detectedScript(image); }).value_or(std::nullopt);
 }
 
-std::vector<Observation> ScriptedRecognizer::scriptReading(const PageImage& image, std::vector<Observation> latin,
-                                                           const std::optional<DetectedScript>& script) {
-    if (!script || script->confidence < kMinScriptConfidence) return latin;
+bool ScriptedRecognizer::turnsUpright(const std::optional<DetectedScript>& detected) {
+    return detected && detected->turn != PageTurn::none && detected->turnConfidence >= kMinTurnConfidence;
+}
+
+std::optional<std::vector<Observation>> ScriptedRecognizer::scriptReading(const PageImage& image,
+                                                                          const std::optional<DetectedScript>& script) {
+    if (!script || script->confidence < kMinScriptConfidence) return std::nullopt;
     const std::string model = modelForScript(script->name);
-    if (model == kFallbackModel) return latin;
-    LineRecognizer* engine = engineFor(model + "+" + kFallbackModel);
-    if (!engine) return latin;
+    if (model == kFallbackModel) return std::nullopt;
+    LineRecognizer* engine = engineFor(model == kReadAlone ? model : model + "+" + kFallbackModel);
+    if (!engine) return std::nullopt;
     std::vector<Observation> lines = engine->recognizedLines(image);
-    return otherScriptShare(lines) >= kMinOtherScriptShare ? std::move(lines) : std::move(latin);
+    if (otherScriptShare(lines) < kMinOtherScriptShare) return std::nullopt;
+    return lines;
 }
 
 LineRecognizer* ScriptedRecognizer::engineFor(const std::string& model) {
