@@ -289,10 +289,11 @@ def script_jobs(work):
     jobs, missing = [], []
     for script in SCRIPTS:
         font = FONTS[script.font]
-        source = (MAN if script.source[0] == "man" else LOCALE) / script.source[2][0]
-        if not pathlib.Path(font[0]).exists() or not source.exists():
-            missing.append(f"{script.name}: {font[0] if not pathlib.Path(font[0]).exists() else source}"
-                           f" (Debian package {font[2]} or the translation)")
+        root = MAN if script.source[0] == "man" else LOCALE
+        absent = [str(root / path) for path in script.source[1] + script.source[2] if not (root / path).exists()]
+        if not pathlib.Path(font[0]).exists() or absent:
+            missing.append(f"{script.name}: {', '.join(absent) or font[0]} (Debian package {font[2]}, "
+                           f"or the translation)")
             continue
         for mix, paragraphs in zip(("pure", "mixed"), texts(script)):
             image, lines = typeset(paragraphs, script)

@@ -72,9 +72,9 @@ ScriptedRecognizer::Reading ScriptedRecognizer::readingOf(const PageImage& image
     const double latinConfidence = readingConfidence(latin);
     if (latinConfidence >= kTrustedConfidence && shareBelow(latin, kUnreadLineConfidence) < kHiddenScriptShare)
         return {std::move(latin), latinConfidence, latinConfidence};
-    // The trusted lines are Latin already; the rest tells the script apart
+    // The lines read are Latin already; the rest tells the script apart
     // even where Latin commands fill half the page.
-    const std::optional<DetectedScript> detected = detectionOn(withoutLinesFrom(image, latin, kTrustedConfidence));
+    const std::optional<DetectedScript> detected = detectionOn(withoutLinesFrom(image, latin, kUnreadLineConfidence));
     if (mayTurn && turnsUpright(detected)) return uprightReading(image, detected->turn);
     std::optional<std::vector<Observation>> lines = scriptReading(image, detected);
     if (!lines) return {std::move(latin), latinConfidence, latinConfidence};

@@ -38,14 +38,15 @@ inline constexpr const char* kFallbackModel = "Latin";
 /// by their length) is kept without asking the detector, unless it leaves
 /// too much unread (kHiddenScriptShare). Pages in Latin script read at 95 to
 /// 97 here; the same model reading Cyrillic, Greek, Arabic, Chinese or
-/// Japanese pages stays under 50. Lines at least this confident are also
-/// kept from the detector's sight when it is asked what the rest is.
+/// Japanese pages stays under 50.
 inline constexpr double kTrustedConfidence = 80.0;
 
 /// A line of the Latin reading less confident than this is one it could not
 /// read. Pages in Latin script have none or a few (a diagram's labels, a
 /// formula); a Japanese page with APT's fields and commands read as Latin
-/// had 60% of its lines under it.
+/// had 60% of its lines under it. The detector is shown only the lines
+/// under it: on a Greek page with an English menu, the whole page passed
+/// for Latin.
 inline constexpr double kUnreadLineConfidence = 50.0;
 
 /// A trusted Latin reading whose lines under kUnreadLineConfidence cover at
@@ -109,7 +110,7 @@ inline constexpr double kUnreadableConfidence = 50.0;
 /// Where the probed lines read untrusted, the detector is asked at once, on
 /// the whole page, for its script and how it is turned; where the whole
 /// Latin reading is untrusted or leaves lines unread, it is asked on the page
-/// less its trusted lines. A page turned (kMinTurnConfidence) is set upright
+/// less the lines that reading could read. A page turned (kMinTurnConfidence) is set upright
 /// and read the same way anew, Latin first, its script detected again on
 /// the upright page: the script named on a turned page is a guess. An
 /// upright page whose script is named (kMinScriptConfidence) is read with

@@ -2,6 +2,7 @@
 // loaded on first need, and the choice of a script's model.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -237,9 +238,10 @@ TEST(LazyRecognizer, MakesTheEngineOnceOnTheFirstPageWithInkAndOrdersItsLines) {
     EXPECT_EQ(CountingEngine::made, 1);
 }
 
-// The script choice, on fakes. A page is an image inked all over whose width
-// names its case in the table below, with a mark (1) in its last pixel that
-// comes first once the page is turned upright by a half.
+// The script choice, on fakes. A page is an image of kFakeRows rows, every
+// other one inked, whose width less two names its case in the table below;
+// an inked row ends in a mark (1) that comes first once the page is turned
+// upright by a half.
 struct ScriptCase {
     const char* name;
     // The Latin reading: a long line over the top half and a short one over
@@ -285,7 +287,8 @@ const ScriptCase kScriptCases[] = {
      "Latin upright x upright"},
     {"unreadable either way: the better Latin way up", kUnread, kUnread, 0, 0, {}, {}, "", "Latin x"},
 };
-const ScriptCase& scriptCase(const PageImage& page) { return kScriptCases[page.width - 1]; }
+constexpr std::int64_t kFakeRows = 41;  // odd: the first and last rows are inked
+const ScriptCase& scriptCase(const PageImage& page) { return kScriptCases[page.width - 2]; }
 bool upright(const PageImage& page) { return page.at(0, 0) == 1; }
 
 struct FakeDetector final : ScriptDetector {
@@ -294,22 +297,27 @@ struct FakeDetector final : ScriptDetector {
     FakeDetector() { ++made; }
     std::optional<DetectedScript> detectedScript(const PageImage& page) override {
         ++asked;
-        sawTrustedLines = page.at(page.width - 1, 1) != 0xFF;  // the top line's ink
+        sawTrustedLines = page.at(page.width - 1, 0) != 0xFF;  // the top line's ink
         const ScriptCase& c = scriptCase(page);
         if (c.detected && c.detected->name == kDetectionFails.name) throw std::runtime_error("osd failed");
         return upright(page) ? c.detectedUpright : c.detected;
     }
 };
 
-// The Latin model reads the case's two lines; another model one line, its
-// name and the case's script text, less confident than a trusted Latin reading.
+// The Latin model reads the case's two lines, and a line alone (a row) as
+// the top one; another model one line, its name and the case's script text,
+// less confident than a trusted Latin reading.
 struct ModelEngine final : LineRecognizer {
+    static inline int wholeLatinReadings = 0;
     explicit ModelEngine(std::string model) : model_(std::move(model)) {}
     std::vector<Observation> recognizedLines(const PageImage& page) override {
         const ScriptCase& c = scriptCase(page);
         const std::string suffix = upright(page) ? " upright" : "";
         if (model_ != kFallbackModel) return {{{0, 0, 1, 1}, model_ + suffix + " " + c.scriptText, kFair}};
-        return {{{0, 0.5, 1, 0.5}, "Latin" + suffix, upright(page) ? c.uprightTop : c.top},
+        const double top = upright(page) ? c.uprightTop : c.top;
+        if (page.height < kFakeRows) return {{{0, 0, 1, 1}, "Latin", top}};
+        ++wholeLatinReadings;
+        return {{{0, 0.5, 1, 0.5}, "Latin" + suffix, top},
                 {{0, 0, 1, 0.5}, "x" + suffix, upright(page) ? c.uprightBottom : c.bottom}};
     }
     std::string model_;
@@ -330,18 +338,25 @@ TEST(ScriptedRecognizer, ReadsLatinFirstAndTheScriptTheDetectorFindsWhereLatinFa
         return std::make_unique<ModelEngine>(model);
     };
     ScriptedRecognizer recognizer([] { return std::make_unique<FakeDetector>(); }, makeEngine);
-    constexpr std::int64_t kHeight = 4;
-    const auto read = [](ScriptedRecognizer& r, std::int64_t index) {
-        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(index * kHeight), 0);
-        pixels.back() = 1;
-        return joinedLines(r.recognizedLines(PageImage{index, kHeight, index, pixels.data(), nullptr}));
+    const auto read = [](ScriptedRecognizer& r, std::size_t index) {
+        const auto width = static_cast<std::int64_t>(index) + 2;
+        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width * kFakeRows), 0xFF);
+        for (std::int64_t y = 0; y < kFakeRows; y += 2) {
+            std::fill_n(pixels.begin() + y * width, width - 1, 0);
+            pixels[static_cast<std::size_t>(y * width + width - 1)] = 1;
+        }
+        return joinedLines(r.recognizedLines(PageImage{width, kFakeRows, width, pixels.data(), nullptr}));
     };
-    EXPECT_EQ(read(recognizer, 1), kScriptCases[0].read);
+    EXPECT_EQ(read(recognizer, 0), kScriptCases[0].read);
     EXPECT_EQ(FakeDetector::made + FakeDetector::asked, 0) << "a trusted Latin reading needs no detector";
-    for (std::int64_t i = 1; i <= static_cast<std::int64_t>(std::size(kScriptCases)); ++i) {
-        EXPECT_EQ(read(recognizer, i), kScriptCases[i - 1].read) << kScriptCases[i - 1].name;
-        if (i == 2) {
+    for (std::size_t i = 0; i < std::size(kScriptCases); ++i) {
+        const int wholeLatin = ModelEngine::wholeLatinReadings;
+        EXPECT_EQ(read(recognizer, i), kScriptCases[i].read) << kScriptCases[i].name;
+        if (i == 1) {
             EXPECT_FALSE(FakeDetector::sawTrustedLines) << "the detector sees what Latin could not read";
+        }
+        if (i == 2) {
+            EXPECT_EQ(ModelEngine::wholeLatinReadings, wholeLatin) << "untrusted lines: the page goes to its script";
         }
     }
     EXPECT_EQ(enginesMade,
@@ -351,7 +366,7 @@ TEST(ScriptedRecognizer, ReadsLatinFirstAndTheScriptTheDetectorFindsWhereLatinFa
     // Without a detector, every page keeps its Latin reading.
     ScriptedRecognizer blind([]() -> std::unique_ptr<ScriptDetector> { throw std::runtime_error("no osd"); },
                              makeEngine);
-    EXPECT_EQ(read(blind, 3), "Latin x");
+    EXPECT_EQ(read(blind, 2), "Latin x");
 }
 
 }  // namespace
