@@ -9,7 +9,8 @@ tesseract-ocr-script-hans tesseract-ocr-script-hant tesseract-ocr-script-jpan te
 tesseract-ocr-script-arab tesseract-ocr-script-hebr tesseract-ocr-script-deva googletest libgtest-dev poppler-utils libbenchmark-dev time \
 clang libclang-rt-14-dev qpdf hyperfine img2pdf tesseract-ocr c++-annotations-pdf \
 mandoc lintian parallel file dpkg-dev jq python3-pil texlive-publishers-doc \
-bzip2-doc nettle-dev libtasn1-doc valgrind fonts-urw-base35 poppler-data"
+bzip2-doc nettle-dev libtasn1-doc valgrind fonts-urw-base35 poppler-data \
+fonts-noto-cjk fonts-hosny-amiri fonts-lohit-deva manpages-el"
 
 missing=""
 for package in $PACKAGES; do

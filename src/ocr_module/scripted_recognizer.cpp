@@ -1,38 +1,15 @@
 #include "ocr_module/scripted_recognizer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <new>
+
+#include "ocr_module/reading_evidence.h"
 
 namespace leggipdf {
 
 namespace {
-
-double overlap(double startA, double lengthA, double startB, double lengthB) {
-    return std::max(0.0, std::min(startA + lengthA, startB + lengthB) - std::max(startA, startB));
-}
-
-// Area shared by two boxes over the area of their union.
-double sharedArea(const Box& a, const Box& b) {
-    const double shared = overlap(a.x, a.width, b.x, b.width) * overlap(a.y, a.height, b.y, b.height);
-    const double either = a.width * a.height + b.width * b.height - shared;
-    return either > 0 ? shared / either : 0.0;
-}
-
-// `other` with each line replaced by the Latin line in the same place when
-// that one is the more confident: a Latin heading over a Cyrillic body keeps
-// both right.
-std::vector<Observation> linewiseBest(std::vector<Observation> other, const std::vector<Observation>& latin) {
-    for (auto& line : other) {
-        for (const auto& candidate : latin) {
-            if (sharedArea(line.boundingBox, candidate.boundingBox) >= 0.5 && candidate.confidence > line.confidence) {
-                line = candidate;
-                break;
-            }
-        }
-    }
-    return other;
-}
 
 // What `attempt` returns, or empty when it throws: a model that is not
 // installed or a detection that fails is not the page's failure, but memory
@@ -58,16 +35,8 @@ std::string modelForScript(const std::string& script) {
     return script;
 }
 
-// The confidence of a reading: the mean of its lines' confidences weighted
-// by the length of their candidates; 100 for a reading without text.
-double readingConfidence(const std::vector<Observation>& lines) {
-    double weighted = 0, length = 0;
-    for (const auto& line : lines) {
-        const double size = static_cast<double>(line.candidate ? line.candidate->size() : 0);
-        weighted += line.confidence * size;
-        length += size;
-    }
-    return length > 0 ? weighted / length : 100.0;
+PageTurn turnedBy(PageTurn turn, int quarters) {
+    return static_cast<PageTurn>((static_cast<int>(turn) + quarters) % 4);
 }
 
 }  // namespace
@@ -78,50 +47,87 @@ ScriptedRecognizer::ScriptedRecognizer(DetectorMaker makeDetector, EngineMaker m
 }
 
 std::vector<Observation> ScriptedRecognizer::recognizedLines(const PageImage& image) {
-    ScriptedReading best = scriptedReading(image, true);
-    const double bestConfidence = readingConfidence(best.lines);
+    Reading best = readingOf(image, true);
     // Read upside down already, the page as it lies gave the worse reading.
-    if (bestConfidence >= kUnreadableConfidence || best.turn == PageTurn::half) return std::move(best.lines);
+    if (best.confidence >= kUnreadableConfidence || best.turn == PageTurn::half) return std::move(best.lines);
     // A detector wrong about the turn was likely wrong about the script too
-    // (upside-down Latin passes for Thai), so the page turned is read anew.
-    const auto halfMore = static_cast<PageTurn>((static_cast<int>(best.turn) + 2) % 4);
-    ScriptedReading turned = scriptedReading(uprightImage(image, halfMore), false);
-    return std::move(readingConfidence(turned.lines) > bestConfidence ? turned.lines : best.lines);
+    // (upside-down Latin passes for Thai), so the page turned is read anew;
+    // the two ways up are weighed by their Latin readings alone.
+    Reading turned = readingOf(uprightImage(image, turnedBy(best.turn, 2)), false);
+    return std::move(turned.latinConfidence > best.latinConfidence ? turned.lines : best.lines);
 }
 
-ScriptedRecognizer::ScriptedReading ScriptedRecognizer::scriptedReading(const PageImage& image, bool mayTurn) {
+ScriptedRecognizer::Reading ScriptedRecognizer::readingOf(const PageImage& image, bool mayTurn) {
+    const std::optional<double> probed = probeConfidence(image);
+    if (probed && *probed < kTrustedConfidence) {
+        // Read nothing in full yet: the detector sees the whole page.
+        const std::optional<DetectedScript> detected = detectionOn(image);
+        if (mayTurn && turnsUpright(detected)) return uprightReading(image, detected->turn);
+        if (std::optional<std::vector<Observation>> lines = scriptReading(image, detected)) {
+            const double confidence = readingConfidence(*lines);
+            return {std::move(*lines), *probed, confidence};
+        }
+    }
     std::vector<Observation> latin = engines_.at(kFallbackModel)->recognizedLines(image);
     const double latinConfidence = readingConfidence(latin);
-    if (latinConfidence >= kTrustedConfidence) return {std::move(latin), PageTurn::none};
-    Reading how = secondReadingFor(image);
-    if (!mayTurn) how.turn = PageTurn::none;
-    std::optional<std::vector<Observation>> other = readingOf(how, image, latin);
-    if (other && readingConfidence(*other) > latinConfidence) return {std::move(*other), how.turn};
-    return {std::move(latin), PageTurn::none};
+    if (latinConfidence >= kTrustedConfidence && shareBelow(latin, kUnreadLineConfidence) < kHiddenScriptShare)
+        return {std::move(latin), latinConfidence, latinConfidence};
+    // The lines read are Latin already; the rest tells the script apart
+    // even where Latin commands fill half the page.
+    const std::optional<DetectedScript> detected = detectionOn(withoutLinesFrom(image, latin, kUnreadLineConfidence));
+    if (mayTurn && turnsUpright(detected)) return uprightReading(image, detected->turn);
+    std::optional<std::vector<Observation>> lines = scriptReading(image, detected);
+    if (!lines) return {std::move(latin), latinConfidence, latinConfidence};
+    const double confidence = readingConfidence(*lines);
+    return {std::move(*lines), latinConfidence, confidence};
 }
 
-ScriptedRecognizer::Reading ScriptedRecognizer::secondReadingFor(const PageImage& image) {
+ScriptedRecognizer::Reading ScriptedRecognizer::uprightReading(const PageImage& image, PageTurn turn) {
+    Reading upright = readingOf(uprightImage(image, turn), false);
+    upright.turn = turn;
+    return upright;
+}
+
+std::optional<double> ScriptedRecognizer::probeConfidence(const PageImage& image) {
+    const std::vector<RowSpan> rows = textRows(image);
+    if (rows.empty()) return std::nullopt;
+    // A line near the middle of the text, then one further down: a heading,
+    // a formula or a line of code is rarely both.
+    const std::int64_t middle = (rows.front().top + rows.back().bottom) / 2;
+    const std::int64_t lower = (middle + rows.back().bottom) / 2;
+    double best = 0;
+    const std::int64_t places[kProbeLines] = {middle, lower};
+    for (const std::int64_t at : places) {
+        const RowSpan& row = *std::min_element(rows.begin(), rows.end(), [at](const RowSpan& a, const RowSpan& b) {
+            return std::abs((a.top + a.bottom) / 2 - at) < std::abs((b.top + b.bottom) / 2 - at);
+        });
+        best = std::max(best, readingConfidence(engines_.at(kFallbackModel)->recognizedLines(band(image, row))));
+        if (best >= kTrustedConfidence) break;
+    }
+    return best;
+}
+
+std::optional<DetectedScript> ScriptedRecognizer::detectionOn(const PageImage& image) {
     // Without a detector (not installed) every page keeps its Latin reading.
     if (!detector_) detector_ = unlessItFails(makeDetector_).value_or(nullptr);
-    if (!*detector_) return {kFallbackModel};
-    const std::optional<DetectedScript> script =
-        unlessItFails([&] { return (*detector_)->detectedScript(image); }).value_or(std::nullopt);
-    if (!script) return {kFallbackModel};
-    Reading reading{kFallbackModel};
-    if (script->confidence >= kMinScriptConfidence) reading.model = modelForScript(script->name);
-    if (script->turnConfidence >= kMinTurnConfidence) reading.turn = script->turn;
-    return reading;
+    if (!*detector_) return std::nullopt;
+    return unlessItFails([&] { return (*detector_)->detectedScript(image); }).value_or(std::nullopt);
 }
 
-// Empty when there is nothing to read again, or no engine for the model.
-std::optional<std::vector<Observation>> ScriptedRecognizer::readingOf(const Reading& how, const PageImage& image,
-                                                                      const std::vector<Observation>& latin) {
-    if (how.model == kFallbackModel && how.turn == PageTurn::none) return std::nullopt;
-    LineRecognizer* engine = engineFor(how.model);
+bool ScriptedRecognizer::turnsUpright(const std::optional<DetectedScript>& detected) {
+    return detected && detected->turn != PageTurn::none && detected->turnConfidence >= kMinTurnConfidence;
+}
+
+std::optional<std::vector<Observation>> ScriptedRecognizer::scriptReading(const PageImage& image,
+                                                                          const std::optional<DetectedScript>& script) {
+    if (!script || script->confidence < kMinScriptConfidence) return std::nullopt;
+    const std::string model = modelForScript(script->name);
+    if (model == kFallbackModel) return std::nullopt;
+    LineRecognizer* engine = engineFor(model == kReadAlone ? model : model + "+" + kFallbackModel);
     if (!engine) return std::nullopt;
-    // Lines read on the page set upright have no Latin line in their place.
-    if (how.turn != PageTurn::none) return engine->recognizedLines(uprightImage(image, how.turn));
-    return linewiseBest(engine->recognizedLines(image), latin);
+    std::vector<Observation> lines = engine->recognizedLines(image);
+    if (otherScriptShare(lines) < kMinOtherScriptShare) return std::nullopt;
+    return lines;
 }
 
 LineRecognizer* ScriptedRecognizer::engineFor(const std::string& model) {

@@ -41,9 +41,29 @@ Observation observationAt(const tesseract::ResultIterator& line, double width, d
     const Box box{left / width, 1.0 - bottom / height, (right - left) / width, (bottom - top) / height};
     observation.boundingBox = uprightBox(box, turnOf(line));
     if (TextPointer text{line.GetUTF8Text(tesseract::RIL_TEXTLINE)}) observation.candidate = std::string(text.get());
-    observation.confidence = line.Confidence(tesseract::RIL_TEXTLINE);
     return observation;
 }
+
+std::size_t characters(const char* utf8) {
+    std::size_t count = 0;
+    for (; *utf8; ++utf8) count += (static_cast<unsigned char>(*utf8) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+// The mean of the words' confidences weighted by their length. The engine's
+// own line confidence averages the words' raw scores before it clips them to
+// 0..100, so a few hopeless marks sink a whole line: Arabic lines whose words
+// score 67 to 84 came out at 20 to 37, below Latin gibberish.
+struct WordConfidences {
+    double weighted = 0, length = 0;
+    void add(const tesseract::ResultIterator& word) {
+        const TextPointer text{word.GetUTF8Text(tesseract::RIL_WORD)};
+        const double size = static_cast<double>(text ? characters(text.get()) : 0);
+        weighted += word.Confidence(tesseract::RIL_WORD) * size;
+        length += size;
+    }
+    double mean() const { return length > 0 ? weighted / length : 0.0; }
+};
 
 // Leptonica answers a failed allocation of image data with a null image, and
 // Tesseract goes on with what it has: under memory pressure a page came back
@@ -79,11 +99,17 @@ std::vector<Observation> TesseractRecognizer::recognizedLines(const PageImage& i
     std::vector<Observation> observations;
     const std::unique_ptr<tesseract::ResultIterator> line(api_->GetIterator());
     const double width = static_cast<double>(image.width), height = static_cast<double>(image.height);
-    if (line && !line->Empty(tesseract::RIL_TEXTLINE)) {
-        do {
+    if (!line || line->Empty(tesseract::RIL_WORD)) return observations;
+    WordConfidences words;
+    do {
+        if (line->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
+            if (!observations.empty()) observations.back().confidence = words.mean();
             observations.push_back(observationAt(*line, width, height));
-        } while (line->Next(tesseract::RIL_TEXTLINE));
-    }
+            words = {};
+        }
+        words.add(*line);
+    } while (line->Next(tesseract::RIL_WORD));
+    observations.back().confidence = words.mean();
     return observations;
 }
 

@@ -64,6 +64,15 @@ PAGES = {
         "caldo; più tardi le strade si riempiono di gente.",
     ]),
     "script-two-words": (SERIF, None, ["Buongiorno Roma"]),
+    # Japanese with APT's paths and commands, from Debian's sources.list(5).
+    "script-japanese-commands": (CJK, None, [
+        "取得元リスト /etc/apt/sources.list と /etc/apt/sources.list.d/ に",
+        "含まれるファイルは、複数の取得元や様々なメディアをサポート",
+        "するよう設計されています。設定した取得元から利用可能な情報",
+        "は、apt-get update (や、ほかの APT フロントエンドの同等のコマ",
+        "ンド) で取得します。ファイル名は、.list または .sources のい",
+        "ずれかの拡張子を持っている必要があります。",
+    ]),
 }
 
 # A Latin heading over a Cyrillic body.

@@ -138,6 +138,7 @@ TEST(Ocr, ScansAreReadInReadingOrderWithTheirScriptsModels) {
         {"script-chinese", 0.05, {"北京", "首都"}},
         {"script-japanese", 0.05, {"東京", "首都"}},
         {"script-two-words", 0.1, {"Buongiorno Roma"}},
+        {"script-japanese-commands", 0.1, {"/etc/apt/sources.list", "apt-get update", "取得元"}},
     };
     for (const auto& c : cases) {
         const bool ours = c.name[0] != '/';

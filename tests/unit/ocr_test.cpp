@@ -1,18 +1,15 @@
-// Recognised lines into text: the reading order and its sort, the engine
-// loaded on first need, and the choice of a script's model.
+// Recognised lines into text: the reading order and its sort, and the engine
+// loaded on first need.
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 #include "ocr/columns.h"
 #include "ocr/lazy_recognizer.h"
 #include "ocr/reading_order.h"
 #include "ocr/text_in_reading_order.h"
-#include "ocr_module/scripted_recognizer.h"
 
 namespace leggipdf {
 namespace {
@@ -262,103 +259,6 @@ TEST(LazyRecognizer, MakesTheEngineOnceOnTheFirstPageWithInkAndOrdersItsLines) {
     EXPECT_EQ(recognizer.recognizedText(image(inked)), "su e destra giù");
     EXPECT_EQ(recognizer.recognizedText(image(inked)), "su e destra giù");
     EXPECT_EQ(CountingEngine::made, 1);
-}
-
-// Answers by image width: 1 Cyrillic and sure, 2 Cyrillic and unsure,
-// 3 Greek, 4 fails, 5 Han, 7 Hebrew, 8 Cyrillic upside down, 9 the same but
-// unsure of the turn, 10 Cyrillic only once set upright; any other width
-// cannot be told.
-const std::map<std::int64_t, DetectedScript> kScripts = {{1, {"Cyrillic", 2.0}},
-                                                         {2, {"Cyrillic", 0.01}},
-                                                         {3, {"Greek", 3.0}},
-                                                         {5, {"Han", 1.5}},
-                                                         {7, {"Hebrew", 9.0}},
-                                                         {8, {"Cyrillic", 2.0, PageTurn::half, 20.0}},
-                                                         {9, {"Cyrillic", 2.0, PageTurn::half, 2.0}},
-                                                         {110, {"Cyrillic", 2.0}}};
-struct FakeDetector final : ScriptDetector {
-    static inline int made = 0, asked = 0;
-    FakeDetector() { ++made; }
-    std::optional<DetectedScript> detectedScript(const PageImage& image) override {
-        ++asked;
-        if (image.width == 4) throw std::runtime_error("osd failed");
-        // A page set upright (its mark first) may tell its script only then.
-        auto found = kScripts.find(image.width + 100);
-        if (image.at(0, 0) != 1 || found == kScripts.end()) found = kScripts.find(image.width);
-        return found == kScripts.end() ? std::nullopt : std::optional(found->second);
-    }
-};
-
-// Reads one line, the name of its model ("upright" after it when the first
-// pixel is the mark an upside-down page has last: it was turned back by a
-// half), with a confidence of 30 for Hebrew, 90 for the others but Latin,
-// and for Latin the image's height, 50 more when turned back upright. Hebrew
-// finds its line elsewhere, so no Latin line can stand in for it.
-struct ModelEngine final : LineRecognizer {
-    explicit ModelEngine(std::string model) : model_(std::move(model)) {}
-    std::vector<Observation> recognizedLines(const PageImage& image) override {
-        const bool upright = image.at(0, 0) == 1;
-        const double confidence = model_ == "Latin"    ? static_cast<double>(image.height) + (upright ? 50 : 0)
-                                  : model_ == "Hebrew" ? 30
-                                                       : 90;
-        const std::string text = model_ + (upright ? " upright" : "");
-        return {{model_ == "Hebrew" ? Box{0.6, 0.2, 0.3, 0.02} : Box{0.1, 0.5, 0.3, 0.02}, text, confidence}};
-    }
-    std::string model_;
-};
-
-TEST(ScriptedRecognizer, KeepsTrustedLatinElseReadsWithTheDetectedScript) {
-    FakeDetector::made = FakeDetector::asked = 0;  // counted anew on each repeat of the test
-    std::vector<std::string> enginesMade;
-    const auto makeEngine = [&enginesMade](const std::string& model) -> std::unique_ptr<LineRecognizer> {
-        enginesMade.push_back(model);
-        if (model == "Greek") throw std::runtime_error("Greek.traineddata not installed");
-        return std::make_unique<ModelEngine>(model);
-    };
-    ScriptedRecognizer recognizer([] { return std::make_unique<FakeDetector>(); }, makeEngine);
-    const auto readAs = [](ScriptedRecognizer& r, std::int64_t width, std::int64_t latinConfidence,
-                           bool upsideDown = false) {
-        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width * latinConfidence), 255);
-        if (upsideDown) pixels.back() = 1;
-        const PageImage page{width, latinConfidence, width, pixels.data(), nullptr};
-        return r.recognizedLines(page).at(0).candidate.value_or("");
-    };
-    EXPECT_EQ(readAs(recognizer, 1, 80), "Latin");
-    EXPECT_EQ(FakeDetector::made + FakeDetector::asked, 0) << "a trusted Latin reading needs no detector";
-    const struct {
-        std::int64_t width, latinConfidence;
-        std::string read;
-        bool upsideDown = false;
-    } pages[] = {
-        {1, 40, "Cyrillic"},
-        {2, 40, "Latin"},
-        {3, 40, "Latin"},
-        {4, 40, "Latin"},
-        {5, 40, "HanS"},
-        {6, 40, "Latin"},
-        {7, 40, "Latin"},
-        {1, 40, "Cyrillic"},
-        {3, 40, "Latin"},
-        {8, 40, "Cyrillic upright", true},
-        {9, 40, "Cyrillic", true},
-        // Upside down, and the detector cannot tell, or takes it for Hebrew: unreadable as it is,
-        // so read turned too, Latin first, its script's model when that is untrusted.
-        {6, 40, "Latin upright", true},
-        {7, 20, "Latin upright", true},
-        {10, 20, "Cyrillic upright", true},
-        // Readable enough as it is: never read turned.
-        {6, 60, "Latin", true},
-    };
-    for (const auto& p : pages) {
-        EXPECT_EQ(readAs(recognizer, p.width, p.latinConfidence, p.upsideDown), p.read) << p.width;
-    }
-    EXPECT_EQ(readAs(recognizer, 1, 95), "Latin");
-    EXPECT_EQ(enginesMade, (std::vector<std::string>{"Latin", "Cyrillic", "Greek", "HanS", "Hebrew"})) << "each once";
-    EXPECT_EQ(FakeDetector::made, 1);
-    // Without a detector, every page keeps its Latin reading.
-    ScriptedRecognizer blind([]() -> std::unique_ptr<ScriptDetector> { throw std::runtime_error("no osd"); },
-                             makeEngine);
-    EXPECT_EQ(readAs(blind, 1, 10), "Latin");
 }
 
 }  // namespace
