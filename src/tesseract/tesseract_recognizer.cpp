@@ -4,8 +4,10 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 
 #include "ocr_module/page_turn.h"
@@ -32,14 +34,22 @@ PageTurn turnOf(const tesseract::ResultIterator& line) {
     return static_cast<PageTurn>((static_cast<int>(orientation) + (vertical ? 1 : 0)) % 4);
 }
 
-Observation observationAt(const tesseract::ResultIterator& line, double width, double height) {
+// Pixels from the top-left, as the engine counts them.
+struct PixelBox {
     int left = 0, top = 0, right = 0, bottom = 0;
-    line.BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom);
+};
+
+Box normalisedBox(const PixelBox& box, double width, double height) {
+    // Observations are normalised with the origin at the lower-left and y growing upward.
+    return {box.left / width, 1.0 - box.bottom / height, (box.right - box.left) / width,
+            (box.bottom - box.top) / height};
+}
+
+Observation observationAt(const tesseract::ResultIterator& line, PageTurn turn, double width, double height) {
+    PixelBox box;
+    line.BoundingBox(tesseract::RIL_TEXTLINE, &box.left, &box.top, &box.right, &box.bottom);
     Observation observation;
-    // Tesseract counts pixels from the top-left; observations are normalised
-    // with the origin at the lower-left and y growing upward.
-    const Box box{left / width, 1.0 - bottom / height, (right - left) / width, (bottom - top) / height};
-    observation.boundingBox = uprightBox(box, turnOf(line));
+    observation.boundingBox = uprightBox(normalisedBox(box, width, height), turn);
     if (TextPointer text{line.GetUTF8Text(tesseract::RIL_TEXTLINE)}) observation.candidate = std::string(text.get());
     return observation;
 }
@@ -50,19 +60,44 @@ std::size_t characters(const char* utf8) {
     return count;
 }
 
-// The mean of the words' confidences weighted by their length. The engine's
-// own line confidence averages the words' raw scores before it clips them to
-// 0..100, so a few hopeless marks sink a whole line: Arabic lines whose words
-// score 67 to 84 came out at 20 to 37, below Latin gibberish.
-struct WordConfidences {
+// The words of one line: the mean of their confidences weighted by their
+// length, and how far its confident words reach. The engine's own line
+// confidence averages the words' raw scores before it clips them to 0..100,
+// so a few hopeless marks sink a whole line: Arabic lines whose words score
+// 67 to 84 came out at 20 to 37, below Latin gibberish.
+struct LineWords {
     double weighted = 0, length = 0;
+    std::optional<PixelBox> confident;
+    bool unsure = false;
+
     void add(const tesseract::ResultIterator& word) {
         const TextPointer text{word.GetUTF8Text(tesseract::RIL_WORD)};
         const double size = static_cast<double>(text ? characters(text.get()) : 0);
-        weighted += word.Confidence(tesseract::RIL_WORD) * size;
+        const double confidence = word.Confidence(tesseract::RIL_WORD);
+        weighted += confidence * size;
         length += size;
+        if (confidence < kConfidentWord) {
+            unsure = true;
+            return;
+        }
+        PixelBox box;
+        word.BoundingBox(tesseract::RIL_WORD, &box.left, &box.top, &box.right, &box.bottom);
+        if (confident) {
+            box = {std::min(box.left, confident->left), std::min(box.top, confident->top),
+                   std::max(box.right, confident->right), std::max(box.bottom, confident->bottom)};
+        }
+        confident = box;
     }
-    double mean() const { return length > 0 ? weighted / length : 0.0; }
+
+    // The line's confidence, and its extent across the page narrowed to its
+    // confident words when it holds both kinds.
+    void finish(Observation& line, PageTurn turn, double width, double height) const {
+        line.confidence = length > 0 ? weighted / length : 0.0;
+        if (!unsure || !confident) return;
+        const Box narrowed = uprightBox(normalisedBox(*confident, width, height), turn);
+        line.boundingBox.x = narrowed.x;
+        line.boundingBox.width = narrowed.width;
+    }
 };
 
 // Leptonica answers a failed allocation of image data with a null image, and
@@ -100,16 +135,18 @@ std::vector<Observation> TesseractRecognizer::recognizedLines(const PageImage& i
     const std::unique_ptr<tesseract::ResultIterator> line(api_->GetIterator());
     const double width = static_cast<double>(image.width), height = static_cast<double>(image.height);
     if (!line || line->Empty(tesseract::RIL_WORD)) return observations;
-    WordConfidences words;
+    LineWords words;
+    PageTurn turn = PageTurn::none;
     do {
         if (line->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
-            if (!observations.empty()) observations.back().confidence = words.mean();
-            observations.push_back(observationAt(*line, width, height));
+            if (!observations.empty()) words.finish(observations.back(), turn, width, height);
+            turn = turnOf(*line);
+            observations.push_back(observationAt(*line, turn, width, height));
             words = {};
         }
         words.add(*line);
     } while (line->Next(tesseract::RIL_WORD));
-    observations.back().confidence = words.mean();
+    words.finish(observations.back(), turn, width, height);
     return observations;
 }
 
