@@ -43,8 +43,8 @@ inline constexpr double kTrustedConfidence = 80.0;
 
 /// A line of the Latin reading less confident than this is one it could not
 /// read. Pages in Latin script have none or a few (a diagram's labels, a
-/// formula); a Japanese page with APT's fields and commands read as Latin
-/// had 60% of its lines under it. The detector is shown only the lines
+/// formula); a Japanese page with APT's paths and commands read as Latin
+/// had over 90% of its lines under it. The detector is shown only the lines
 /// under it: on a Greek page with an English menu, the whole page passed
 /// for Latin.
 inline constexpr double kUnreadLineConfidence = 50.0;
@@ -73,8 +73,8 @@ inline constexpr double kMinOtherScriptShare = 0.05;
 /// The one script read with its own model alone: read together with Latin's,
 /// the engine took Latin gibberish over Arabic words (it weighs the two
 /// models' raw scores against each other, and Arabic scores low): 16% and
-/// 66% of errors on pages of APT's Arabic messages, against 9% and 17% with
-/// the Arabic model alone. Every other script read as well or better with
+/// 66% of errors on pages of GTK's and APT's Arabic messages, against 9% and
+/// 17% with the Arabic model alone. Every other script read as well or better with
 /// Latin's model beside it on pages that mix in Latin commands (Greek 1.1%
 /// against 27%), and within a point on pages that do not.
 inline constexpr const char* kReadAlone = "Arabic";
