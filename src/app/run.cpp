@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <array>
@@ -49,15 +50,20 @@ extern "C" void endExitedRun() {
     if (abortTexts.lasting) endAbortedRun(0);
 }
 
-// Poppler and fontconfig write some warnings straight to descriptor 2, past
-// any callback. While the run lasts, descriptor 2 points at /dev/null and our
-// own failure text goes to a private duplicate of the real stderr.
+// Poppler, fontconfig and the engine write some messages straight to
+// descriptor 2, past any callback. While the run lasts, descriptor 2 is a file
+// in memory that nobody reads (a container's empty /dev has no /dev/null) and
+// our own failure text goes to a private duplicate of the real stderr. The
+// writes there succeed, as they did to /dev/null: a failed one would leave its
+// errno to a library that aborts next, and memory that ran out (ENOMEM) would
+// read as an unexpected error.
 class QuietStderr {
 public:
     QuietStderr() : real_(fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3)) {
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (real_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
-        if (null >= 0) close(null);
+        int sink = memfd_create("stderr", MFD_CLOEXEC);
+        if (sink < 0) sink = writeRefusingDescriptor();
+        if (real_ >= 0 && sink >= 0) dup2(sink, STDERR_FILENO);
+        if (sink >= 0) close(sink);
     }
     ~QuietStderr() {
         if (real_ < 0) return;
@@ -118,7 +124,7 @@ private:
 
 }  // namespace
 
-int run(const std::vector<std::string>& arguments) {
+int run(const std::vector<std::string>& arguments, ClosedAtStart closedAtStart) {
     const QuietStderr stderrForUs;
     try {
         const AbortEndsRun abortsEndTheRun(stderrForUs.descriptor());
@@ -126,7 +132,7 @@ int run(const std::vector<std::string>& arguments) {
         const Settings settings = settingsFromEnvironment();  // before the document is opened
         std::string document = encoded(extractFile(arguments[1], settings, stderrForUs.descriptor()));
         document.push_back('\n');
-        if (!writtenFully(STDOUT_FILENO, document)) throw ExtractionFailure::outputFailed();
+        if (closedAtStart.output || !writtenFully(STDOUT_FILENO, document)) throw ExtractionFailure::outputFailed();
         return 0;
     } catch (const ExtractionFailure& failure) {
         return stderrForUs.failed(failure.description());

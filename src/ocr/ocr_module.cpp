@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ocr/module_config.h"
+#include "ocr/module_file.h"
 
 namespace leggipdf {
 namespace {
@@ -31,12 +32,17 @@ public:
     OcrModule() {
         std::string errors;
         for (const auto& candidate : moduleCandidates()) {
-            handle_.reset(dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL));
-            if (handle_) {
-                checkVersion(candidate);
-                return;
+            // A file cut short is passed over as a missing one is.
+            std::string flaw = moduleFileFlaw(candidate);
+            if (flaw.empty()) {
+                handle_.reset(dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL));
+                if (handle_) {
+                    checkVersion(candidate);
+                    return;
+                }
+                flaw = dlerror();
             }
-            errors += std::string(errors.empty() ? "" : "; ") + dlerror();
+            errors += (errors.empty() ? "" : "; ") + flaw;
         }
         throw std::runtime_error("cannot load the OCR module " + std::string(kOcrModuleName) + ": " + errors);
     }

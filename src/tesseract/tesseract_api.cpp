@@ -20,7 +20,9 @@ void ClearedApi::operator()(tesseract::TessBaseAPI* api) const { api->Clear(); }
 OwnedApi quietApi(const std::string& model, tesseract::OcrEngineMode engine, tesseract::PageSegMode layout) {
     setMsgSeverity(L_SEVERITY_NONE);  // Leptonica's warnings
     OwnedApi api(new tesseract::TessBaseAPI());
-    api->SetVariable("debug_file", "/dev/null");  // Tesseract's, including its resolution estimates
+    // No debug_file: the engine would open it on its first message, on the
+    // lowest free descriptor, and create it where /dev has no /dev/null. Its
+    // messages go to stderr, which the program keeps silent.
     if (api->Init(nullptr, model.c_str(), engine) != 0) {
         const char* engineName = engine == tesseract::OEM_LSTM_ONLY ? "LSTM engine" : "legacy engine";
         throw std::runtime_error("tesseract: TessBaseAPI::Init could not load the model '" + model + "' (" +

@@ -25,8 +25,8 @@ using OwnedApi = std::unique_ptr<tesseract::TessBaseAPI, EndedApi>;
 /// Clears the page (image and results) from an engine it does not own.
 using PageInApi = std::unique_ptr<tesseract::TessBaseAPI, ClearedApi>;
 
-/// `model` loaded into a new engine with Tesseract's and Leptonica's messages
-/// kept off stderr. Throws std::runtime_error naming the model when it
+/// `model` loaded into a new engine with Leptonica's messages off; Tesseract's
+/// go to stderr, which the program silences. Throws std::runtime_error naming the model when it
 /// cannot be loaded from the installed tessdata.
 OwnedApi quietApi(const std::string& model, tesseract::OcrEngineMode engine, tesseract::PageSegMode layout);
 

@@ -43,9 +43,9 @@ struct ToolRun {
 };
 using Outcome = std::tuple<int, std::string, std::string>;  // status, out, err: compared whole, printed readably
 
-/// Where the child's standard output goes: a file read back, /dev/full,
-/// nowhere (closed), or a pipe whose reader has gone.
-enum class Stdout { captured, devFull, closed, brokenPipe };
+/// Where the child's standard output goes: a file read back, /dev/full, or a
+/// pipe whose reader has gone.
+enum class Stdout { captured, devFull, brokenPipe };
 
 /// Runs `command` (NAME=value words for its environment, then the program and
 /// its arguments) through the shell, killing it after `limit`.
@@ -62,7 +62,7 @@ inline ToolRun run(const std::vector<std::string>& command, Stdout stdoutMode = 
     int broken[2];
     if (pipe(broken) != 0) throw std::runtime_error("pipe");
     close(broken[0]);
-    const std::string redirections[] = {"> " + quoted(out), ">/dev/full", ">&-", ">&" + std::to_string(broken[1])};
+    const std::string redirections[] = {"> " + quoted(out), ">/dev/full", ">&" + std::to_string(broken[1])};
     std::string line = "exec timeout -s KILL " + std::to_string(limit.count()) + " /usr/bin/env";
     for (const auto& word : command) line.append(" ").append(quoted(word));
     line.append(" ").append(redirections[static_cast<int>(stdoutMode)]).append(" 2> ").append(quoted(err));
