@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ending/standard_descriptors.h"
+#include "ending/process_start.h"
 
 namespace leggipdf {
 

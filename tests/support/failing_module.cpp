@@ -1,7 +1,8 @@
 // An OCR module of this build whose engine fails as libraries do after an
 // allocation that failed: exit(1) (the engine's OpenMP runtime), or a crash
-// (FAILING_MODULE=crash; a library that uses the null pointer it was given);
-// or whose recursion runs out of stack (FAILING_MODULE=overflow).
+// (FAILING_MODULE=crash, a library that uses the null pointer it was given,
+// or the number of another signal); or whose recursion runs out of stack
+// (FAILING_MODULE=overflow).
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -26,7 +27,7 @@ struct FailingRecognizer final : leggipdf::LineRecognizer {
         const std::string_view how = std::getenv("FAILING_MODULE") ? std::getenv("FAILING_MODULE") : "";
         errno = how == "overflow" ? 0 : ENOMEM;
         if (how == "overflow") std::exit(deeper(SIZE_MAX));
-        if (how == "crash") std::raise(SIGSEGV);
+        if (const int signal = how == "crash" ? SIGSEGV : std::atoi(how.data())) std::raise(signal);
         std::exit(1);
     }
 };

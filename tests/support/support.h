@@ -43,14 +43,9 @@ struct ToolRun {
 };
 using Outcome = std::tuple<int, std::string, std::string>;  // status, out, err: compared whole, printed readably
 
-/// Where the child's standard output goes: a file read back, /dev/full, or a
-/// pipe whose reader has gone.
-enum class Stdout { captured, devFull, brokenPipe };
-
 /// Runs `command` (NAME=value words for its environment, then the program and
 /// its arguments) through the shell, killing it after `limit`.
-inline ToolRun run(const std::vector<std::string>& command, Stdout stdoutMode = Stdout::captured,
-                   std::chrono::seconds limit = std::chrono::seconds(300)) {
+inline ToolRun run(const std::vector<std::string>& command, std::chrono::seconds limit = std::chrono::seconds(300)) {
     const auto quoted = [](const std::string& word) {
         std::string result = "'";
         for (char c : word) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -58,16 +53,10 @@ inline ToolRun run(const std::vector<std::string>& command, Stdout stdoutMode = 
     };
     const std::string base = std::filesystem::temp_directory_path() / ("leggipdf-" + std::to_string(getpid()));
     const std::string out = base + ".out", err = base + ".err";
-    // The read end closes at once, so every write to the other one fails with EPIPE.
-    int broken[2];
-    if (pipe(broken) != 0) throw std::runtime_error("pipe");
-    close(broken[0]);
-    const std::string redirections[] = {"> " + quoted(out), ">/dev/full", ">&" + std::to_string(broken[1])};
     std::string line = "exec timeout -s KILL " + std::to_string(limit.count()) + " /usr/bin/env";
     for (const auto& word : command) line.append(" ").append(quoted(word));
-    line.append(" ").append(redirections[static_cast<int>(stdoutMode)]).append(" 2> ").append(quoted(err));
+    line.append(" > ").append(quoted(out)).append(" 2> ").append(quoted(err));
     const int status = std::system(line.c_str());
-    close(broken[1]);
 
     ToolRun result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), fileText(out), fileText(err)};
     std::remove(out.c_str());

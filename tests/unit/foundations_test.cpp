@@ -3,13 +3,12 @@
 // at start.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <system_error>
 
 #include "app/run.h"
-#include "ending/standard_descriptors.h"
+#include "ending/process_start.h"
 #include "image/page_canvas.h"
 #include "image/page_size.h"
 #include "io/whole_read.h"
@@ -111,28 +110,15 @@ TEST(Contents, ReadsToTheEndOrOneByteBeyondTheBound) {
     std::remove(path.c_str());
 }
 
-// Taken at start by something that gives end of file and refuses writes, so no
-// file opened later lands there; and a run told that stdout was closed takes no
-// result, even where a write would succeed.
+// Closed at start, taken by something that gives end of file and refuses
+// writes, so no file opened later lands there; a run told that stdout was
+// closed takes no result, even where a write would succeed.
 TEST(StandardDescriptors, ClosedOnesAreTakenAndRemembered) {
-    int result[2];
-    ASSERT_EQ(pipe(result), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(0), close(1);
-        const ClosedAtStart closed = occupiedStandardDescriptors();
-        char byte = 0;
-        const bool taken = read(0, &byte, 1) == 0 && write(1, "x", 1) < 0 && errno == EBADF;
-        dup2(result[1], 1);
-        const int status = run({"leggipdf", testing::testData("text-three-pages.pdf")}, closed);
-        _exit(taken && closed.input && closed.output && !closed.errors && status == 1 ? 0 : 1);
-    }
-    close(result[1]);
-    int status = -1;
-    waitpid(child, &status, 0);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(testing::fileText("/dev/fd/" + std::to_string(result[0])), "");
-    close(result[0]);
+    close(0);
+    const ClosedAtStart closed = startedProcess();
+    char byte = 0;
+    EXPECT_TRUE(closed.input && !closed.output && read(0, &byte, 1) == 0 && write(0, "", 1) < 0);
+    EXPECT_EQ(run({"leggipdf", testing::testData("text-three-pages.pdf")}, ClosedAtStart{false, true, false}), 1);
 }
 
 }  // namespace

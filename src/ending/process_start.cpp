@@ -1,9 +1,10 @@
-#include "ending/standard_descriptors.h"
+#include "ending/process_start.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 
 namespace leggipdf {
 
@@ -14,7 +15,7 @@ int writeRefusingDescriptor() noexcept {
     return ends[0];
 }
 
-ClosedAtStart occupiedStandardDescriptors() noexcept {
+ClosedAtStart startedProcess() noexcept {
     bool closed[3] = {};
     for (int descriptor = 0; descriptor < 3; ++descriptor) {
         closed[descriptor] = fcntl(descriptor, F_GETFD) < 0 && errno == EBADF;
@@ -26,6 +27,10 @@ ClosedAtStart occupiedStandardDescriptors() noexcept {
             close(refusing);
         }
     }
+    std::signal(SIGPIPE, SIG_IGN);
+    // Inherited as ignored, SIGCHLD would let the kernel reap the workers
+    // before their status (the signal that ended one) could be read.
+    std::signal(SIGCHLD, SIG_DFL);
     return {closed[0], closed[1], closed[2]};
 }
 
