@@ -223,6 +223,8 @@ MUTANTS = [
      "if (engine_) return;", "if (false) return;"),
     ("lazy-blank-loads-engine", "a page without ink still goes to the engine",
      "if (!hasInk(image)) return {};", "if (!hasInk(image) && false) return {};"),
+    ("lazy-failed-load-retried", "a load that failed is tried again for every page and worker",
+     "if (failure_) std::rethrow_exception(failure_);", "(void)failure_;"),
     ("loader-version-ignored", "an OCR module of another version is accepted",
      "std::strcmp(*tag, kOcrModuleVersion) == 0) return;", "(std::strcmp(*tag, kOcrModuleVersion) == 0 || true)) return;"),
     ("join-separator", "recognised lines joined without a separator",

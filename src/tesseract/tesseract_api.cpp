@@ -6,8 +6,6 @@
 #include <limits>
 #include <stdexcept>
 
-#include "image/page_size.h"
-
 namespace leggipdf {
 
 void EndedApi::operator()(tesseract::TessBaseAPI* api) const {
@@ -32,7 +30,7 @@ OwnedApi quietApi(const std::string& model, tesseract::OcrEngineMode engine, tes
     return api;
 }
 
-PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image) {
+PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image, const ModuleSettings& settings) {
     constexpr auto kIntMax = std::numeric_limits<int>::max();
     if (image.width > kIntMax || image.height > kIntMax || image.bytesPerRow > kIntMax) {
         throw std::runtime_error("tesseract: image of " + std::to_string(image.width) + "x" +
@@ -40,7 +38,7 @@ PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image) {
     }
     api.SetImage(image.pixels, static_cast<int>(image.width), static_cast<int>(image.height), 1,
                  static_cast<int>(image.bytesPerRow));
-    api.SetSourceResolution(static_cast<int>(kRenderDotsPerInch));
+    api.SetSourceResolution(static_cast<int>(settings.dotsPerInch));
     return PageInApi(&api);
 }
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "image/page_image.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace tesseract {
 class TessBaseAPI;
@@ -30,9 +30,9 @@ using PageInApi = std::unique_ptr<tesseract::TessBaseAPI, ClearedApi>;
 /// cannot be loaded from the installed tessdata.
 OwnedApi quietApi(const std::string& model, tesseract::OcrEngineMode engine, tesseract::PageSegMode layout);
 
-/// Hands `image` to `api` at the resolution it was drawn at; the page leaves
-/// the engine, with its results, when the returned guard goes. Throws
-/// std::runtime_error for an image too large for the engine's int sizes.
-PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image);
+/// Hands `image` to `api` at the resolution it was drawn at (`settings`); the
+/// page leaves the engine, with its results, when the returned guard goes.
+/// Throws std::runtime_error for an image too large for the engine's int sizes.
+PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image, const ModuleSettings& settings);
 
 }  // namespace leggipdf

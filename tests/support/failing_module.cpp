@@ -9,8 +9,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "ocr/line_recognizer.h"
-#include "ocr/module_config.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace {
 
@@ -35,8 +34,8 @@ struct FailingRecognizer final : leggipdf::LineRecognizer {
 }  // namespace
 
 extern "C" {
-__attribute__((visibility("default"))) const char* leggipdfOcrModuleVersion = leggipdf::kOcrModuleVersion;
-__attribute__((visibility("default"))) leggipdf::LineRecognizer* leggipdfCreateLineRecognizer() {
+const char* const leggipdfOcrModuleVersion = leggipdf::kOcrModuleVersion;
+leggipdf::LineRecognizer* leggipdfCreateLineRecognizer(const leggipdf::ModuleSettings&) {
     return new FailingRecognizer;
 }
 }
