@@ -42,6 +42,7 @@ def skewed(degrees):
 # name: (source, page number, what the scanner did to it)
 PAGES = {
     "paper-two-columns": (PAPER, 2, upright),
+    "manual-upright": (MANUAL, 40, upright),
     "manual-turned-90": (MANUAL, 33, turned(90)),
     "manual-turned-180": (MANUAL, 33, turned(180)),
     "manual-turned-270": (MANUAL, 33, turned(270)),

@@ -1,6 +1,5 @@
 // The bottom layers: normalisation to one line, the JSON form byte for byte,
-// bitmap sizes and the canvas a page is drawn on; standard descriptors closed
-// at start.
+// bitmap sizes, the canvas a page is drawn on, descriptors closed at start.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
@@ -110,9 +109,8 @@ TEST(Contents, ReadsToTheEndOrOneByteBeyondTheBound) {
     std::remove(path.c_str());
 }
 
-// Closed at start, taken by something that gives end of file and refuses
-// writes, so no file opened later lands there; a run told that stdout was
-// closed takes no result, even where a write would succeed.
+// Closed at start, taken by what gives end of file and refuses writes, so no
+// file opened later lands there; a run told stdout was closed writes no result.
 TEST(StandardDescriptors, ClosedOnesAreTakenAndRemembered) {
     close(0);
     const ClosedAtStart closed = startedProcess();
