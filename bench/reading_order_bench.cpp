@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "ocr/line_recognizer.h"
 #include "ocr/reading_order.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace leggipdf {
 namespace {

@@ -1,6 +1,7 @@
 #include "app/extract_file.h"
 
 #include "extraction/extract.h"
+#include "image/page_size.h"
 #include "ocr/lazy_recognizer.h"
 #include "ocr/ocr_module.h"
 #include "pdf/poppler_document.h"
@@ -15,7 +16,7 @@ ExtractionResult extractFile(const std::string& path, const Settings& settings, 
     const std::unique_ptr<ScanProgress> progress = progressShownOn(progressDescriptor, document->pageCount());
     // The OCR module is loaded on the first page that needs it, so documents
     // with a text layer never pay for it.
-    LazyRecognizer recognizer(recognizerFromOcrModule);
+    LazyRecognizer recognizer([] { return recognizerFromOcrModule({kRenderDotsPerInch}); });
     if (!settings.pageTimeout && settings.jobs <= 1) return extract(*document, recognizer, *progress);
     WorkerPlan plan{settings.jobs, settings.pageTimeout};
     plan.imageBytes = [&document](std::int64_t pageNumber) { return document->imageBytes(pageNumber - 1); };

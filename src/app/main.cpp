@@ -1,22 +1,17 @@
 #include <unistd.h>
 
-#include <csignal>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "app/run.h"
+#include "ending/process_start.h"
 #include "model/extraction_failure.h"
 
 int main(int argc, char** argv) {
-    // A reader that goes away must surface as a failed write (status 1 and a
-    // message), not as a silent death by SIGPIPE.
-    std::signal(SIGPIPE, SIG_IGN);
-    // Inherited as ignored, SIGCHLD would let the kernel reap the workers
-    // before their status (the signal that ended one) could be read.
-    std::signal(SIGCHLD, SIG_DFL);
+    const leggipdf::ClosedAtStart closedAtStart = leggipdf::startedProcess();
     try {
-        return leggipdf::run(std::vector<std::string>(argv, argv + argc));
+        return leggipdf::run(std::vector<std::string>(argv, argv + argc), closedAtStart);
     } catch (const std::bad_alloc&) {
         // Before the run could take its own failures, or while it reported one.
         (void)!write(STDERR_FILENO, leggipdf::kOutOfMemoryText.data(), leggipdf::kOutOfMemoryText.size());

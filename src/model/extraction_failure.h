@@ -23,7 +23,9 @@ public:
         outputFailed,
         outOfMemory,
         unexpected,
-        invalidSetting
+        invalidSetting,
+        pageTimedOut,
+        readerLost
     };
 
     static ExtractionFailure renderingFailed(std::int64_t pageNumber);
@@ -38,6 +40,17 @@ public:
     static ExtractionFailure unexpected();
     /// The environment variable `name` holds a value the tool does not take.
     static ExtractionFailure invalidSetting(std::string name);
+    /// Page `pageNumber` was drawn but not read within the bound of `seconds`.
+    static ExtractionFailure pageTimedOut(std::int64_t pageNumber, double seconds);
+    /// The process reading page `pageNumber` died by `signal`, or ended
+    /// without an answer when `signal` is 0.
+    static ExtractionFailure readerLost(std::int64_t pageNumber, int signal);
+
+    /// The failure as bytes that fromSerialized reads back, in another process
+    /// of the same program: kind, page number and detail.
+    std::string serialized() const;
+    /// Throws std::invalid_argument for bytes that serialized() did not make.
+    static ExtractionFailure fromSerialized(std::string_view bytes);
 
     Kind kind() const { return kind_; }
     std::int64_t pageNumber() const { return pageNumber_; }

@@ -6,7 +6,15 @@ namespace leggipdf {
 
 void LazyRecognizer::load() {
     if (engine_) return;
-    engine_ = makeEngine_();
+    // A load that failed fails the same way for every page after, and in
+    // every worker forked after, without being tried again.
+    if (failure_) std::rethrow_exception(failure_);
+    try {
+        engine_ = makeEngine_();
+    } catch (...) {
+        failure_ = std::current_exception();
+        throw;
+    }
 }
 
 std::string LazyRecognizer::recognizedText(const PageImage& image) {

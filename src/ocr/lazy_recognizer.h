@@ -1,18 +1,20 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "extraction/text_recognizer.h"
-#include "ocr/line_recognizer.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace leggipdf {
 
 /// Recognises pages with a LineRecognizer made by `makeEngine` on the first
 /// page that has anything drawn on it, and kept for the rest of the run; an
 /// all-white page reads as the empty text. So a document that never needs
-/// OCR never loads the engine.
+/// OCR never loads the engine. When making it fails, the failure is kept and
+/// thrown again to every later caller: the engine is made once at most.
 class LazyRecognizer final : public TextRecognizer {
 public:
     using EngineMaker = std::function<std::unique_ptr<LineRecognizer>()>;
@@ -27,6 +29,7 @@ public:
 private:
     EngineMaker makeEngine_;
     std::unique_ptr<LineRecognizer> engine_;
+    std::exception_ptr failure_;  // of the one attempt to make the engine
 };
 
 }  // namespace leggipdf

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ocr/module_config.h"
+#include "ocr/module_file.h"
 
 namespace leggipdf {
 namespace {
@@ -31,21 +32,26 @@ public:
     OcrModule() {
         std::string errors;
         for (const auto& candidate : moduleCandidates()) {
-            handle_.reset(dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL));
-            if (handle_) {
-                checkVersion(candidate);
-                return;
+            // A file cut short is passed over as a missing one is.
+            std::string flaw = moduleFileFlaw(candidate);
+            if (flaw.empty()) {
+                handle_.reset(dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL));
+                if (handle_) {
+                    checkVersion(candidate);
+                    return;
+                }
+                flaw = dlerror();
             }
-            errors += std::string(errors.empty() ? "" : "; ") + dlerror();
+            errors += (errors.empty() ? "" : "; ") + flaw;
         }
         throw std::runtime_error("cannot load the OCR module " + std::string(kOcrModuleName) + ": " + errors);
     }
 
-    std::unique_ptr<LineRecognizer> created() const {
-        using Create = LineRecognizer* (*)();
-        auto create = reinterpret_cast<Create>(dlsym(handle_.get(), kLineRecognizerFactory));
+    std::unique_ptr<LineRecognizer> created(const ModuleSettings& settings) const {
+        auto create =
+            reinterpret_cast<decltype(&leggipdfCreateLineRecognizer)>(dlsym(handle_.get(), kLineRecognizerFactory));
         if (!create) throw std::runtime_error(std::string("the OCR module has no ") + kLineRecognizerFactory);
-        return std::unique_ptr<LineRecognizer>(create());
+        return std::unique_ptr<LineRecognizer>(create(settings));
     }
 
 private:
@@ -64,7 +70,7 @@ private:
 
 class ModuleRecognizer final : public LineRecognizer {
 public:
-    ModuleRecognizer() : engine_(module_.created()) {}
+    explicit ModuleRecognizer(const ModuleSettings& settings) : engine_(module_.created(settings)) {}
     std::vector<Observation> recognizedLines(const PageImage& image) override {
         return engine_->recognizedLines(image);
     }
@@ -76,6 +82,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<LineRecognizer> recognizerFromOcrModule() { return std::make_unique<ModuleRecognizer>(); }
+std::unique_ptr<LineRecognizer> recognizerFromOcrModule(const ModuleSettings& settings) {
+    return std::make_unique<ModuleRecognizer>(settings);
+}
 
 }  // namespace leggipdf

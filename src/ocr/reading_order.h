@@ -20,13 +20,9 @@
 #include <limits>
 #include <vector>
 
-namespace leggipdf {
+#include "ocr_interface/ocr_interface.h"  // Box
 
-/// A box in normalised image coordinates: 0..1, origin at the lower-left
-/// corner, y growing upward.
-struct Box {
-    double x = 0, y = 0, width = 0, height = 0;
-};
+namespace leggipdf {
 
 /// Two boxes lie on one line only when their vertical centres differ by no
 /// more than this fraction of the image height.

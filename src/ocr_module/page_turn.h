@@ -1,7 +1,6 @@
 #pragma once
 
-#include "image/page_image.h"
-#include "ocr/reading_order.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace leggipdf {
 

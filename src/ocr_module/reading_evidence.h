@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/page_image.h"
-#include "ocr/line_recognizer.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace leggipdf {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ocr/line_recognizer.h"
+#include "ocr_interface/ocr_interface.h"
 #include "ocr_module/page_turn.h"
 
 namespace leggipdf {

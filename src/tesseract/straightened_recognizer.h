@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "ocr/line_recognizer.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace leggipdf {
 

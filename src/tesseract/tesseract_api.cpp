@@ -6,8 +6,6 @@
 #include <limits>
 #include <stdexcept>
 
-#include "image/page_size.h"
-
 namespace leggipdf {
 
 void EndedApi::operator()(tesseract::TessBaseAPI* api) const {
@@ -20,7 +18,9 @@ void ClearedApi::operator()(tesseract::TessBaseAPI* api) const { api->Clear(); }
 OwnedApi quietApi(const std::string& model, tesseract::OcrEngineMode engine, tesseract::PageSegMode layout) {
     setMsgSeverity(L_SEVERITY_NONE);  // Leptonica's warnings
     OwnedApi api(new tesseract::TessBaseAPI());
-    api->SetVariable("debug_file", "/dev/null");  // Tesseract's, including its resolution estimates
+    // No debug_file: the engine would open it on its first message, on the
+    // lowest free descriptor, and create it where /dev has no /dev/null. Its
+    // messages go to stderr, which the program keeps silent.
     if (api->Init(nullptr, model.c_str(), engine) != 0) {
         const char* engineName = engine == tesseract::OEM_LSTM_ONLY ? "LSTM engine" : "legacy engine";
         throw std::runtime_error("tesseract: TessBaseAPI::Init could not load the model '" + model + "' (" +
@@ -30,7 +30,7 @@ OwnedApi quietApi(const std::string& model, tesseract::OcrEngineMode engine, tes
     return api;
 }
 
-PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image) {
+PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image, const ModuleSettings& settings) {
     constexpr auto kIntMax = std::numeric_limits<int>::max();
     if (image.width > kIntMax || image.height > kIntMax || image.bytesPerRow > kIntMax) {
         throw std::runtime_error("tesseract: image of " + std::to_string(image.width) + "x" +
@@ -38,7 +38,7 @@ PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image) {
     }
     api.SetImage(image.pixels, static_cast<int>(image.width), static_cast<int>(image.height), 1,
                  static_cast<int>(image.bytesPerRow));
-    api.SetSourceResolution(static_cast<int>(kRenderDotsPerInch));
+    api.SetSourceResolution(static_cast<int>(settings.dotsPerInch));
     return PageInApi(&api);
 }
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "image/page_image.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace tesseract {
 class TessBaseAPI;
@@ -25,14 +25,14 @@ using OwnedApi = std::unique_ptr<tesseract::TessBaseAPI, EndedApi>;
 /// Clears the page (image and results) from an engine it does not own.
 using PageInApi = std::unique_ptr<tesseract::TessBaseAPI, ClearedApi>;
 
-/// `model` loaded into a new engine with Tesseract's and Leptonica's messages
-/// kept off stderr. Throws std::runtime_error naming the model when it
+/// `model` loaded into a new engine with Leptonica's messages off; Tesseract's
+/// go to stderr, which the program silences. Throws std::runtime_error naming the model when it
 /// cannot be loaded from the installed tessdata.
 OwnedApi quietApi(const std::string& model, tesseract::OcrEngineMode engine, tesseract::PageSegMode layout);
 
-/// Hands `image` to `api` at the resolution it was drawn at; the page leaves
-/// the engine, with its results, when the returned guard goes. Throws
-/// std::runtime_error for an image too large for the engine's int sizes.
-PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image);
+/// Hands `image` to `api` at the resolution it was drawn at (`settings`); the
+/// page leaves the engine, with its results, when the returned guard goes.
+/// Throws std::runtime_error for an image too large for the engine's int sizes.
+PageInApi pageGiven(tesseract::TessBaseAPI& api, const PageImage& image, const ModuleSettings& settings);
 
 }  // namespace leggipdf

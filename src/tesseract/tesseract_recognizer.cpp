@@ -114,15 +114,15 @@ void* countedImageAllocation(std::size_t bytes) {
 
 }  // namespace
 
-TesseractRecognizer::TesseractRecognizer(const std::string& model)
-    : api_(quietApi(model, tesseract::OEM_LSTM_ONLY, tesseract::PSM_AUTO)), model_(model) {
+TesseractRecognizer::TesseractRecognizer(const std::string& model, const ModuleSettings& settings)
+    : api_(quietApi(model, tesseract::OEM_LSTM_ONLY, tesseract::PSM_AUTO)), model_(model), settings_(settings) {
     setPixMemoryManager(countedImageAllocation, std::free);
 }
 
 std::vector<Observation> TesseractRecognizer::recognizedLines(const PageImage& image) {
     imageAllocationFailed = false;
     // Declared before the results iterator, so the page leaves the engine after it.
-    const PageInApi page = pageGiven(*api_, image);
+    const PageInApi page = pageGiven(*api_, image, settings_);
     if (api_->Recognize(nullptr) != 0) {
         throw std::runtime_error("tesseract: TessBaseAPI::Recognize failed with the model '" + model_ + "' on a " +
                                  std::to_string(image.width) + "x" + std::to_string(image.height) + " page image");

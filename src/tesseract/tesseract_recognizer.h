@@ -3,8 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "ocr/line_recognizer.h"
-#include "ocr_module/scripted_recognizer.h"
+#include "ocr_interface/ocr_interface.h"
 #include "tesseract/tesseract_api.h"
 
 namespace leggipdf {
@@ -25,13 +24,14 @@ class TesseractRecognizer final : public LineRecognizer {
 public:
     /// Throws std::runtime_error naming the model when it cannot be loaded
     /// from the engine's installed tessdata.
-    explicit TesseractRecognizer(const std::string& model = kFallbackModel);
+    TesseractRecognizer(const std::string& model, const ModuleSettings& settings);
 
     std::vector<Observation> recognizedLines(const PageImage& image) override;
 
 private:
     OwnedApi api_;
     std::string model_;
+    ModuleSettings settings_;
 };
 
 }  // namespace leggipdf

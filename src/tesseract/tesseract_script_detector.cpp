@@ -4,11 +4,11 @@
 
 namespace leggipdf {
 
-TesseractScriptDetector::TesseractScriptDetector()
-    : api_(quietApi("osd", tesseract::OEM_TESSERACT_ONLY, tesseract::PSM_OSD_ONLY)) {}
+TesseractScriptDetector::TesseractScriptDetector(const ModuleSettings& settings)
+    : api_(quietApi("osd", tesseract::OEM_TESSERACT_ONLY, tesseract::PSM_OSD_ONLY)), settings_(settings) {}
 
 std::optional<DetectedScript> TesseractScriptDetector::detectedScript(const PageImage& image) {
-    const PageInApi page = pageGiven(*api_, image);
+    const PageInApi page = pageGiven(*api_, image, settings_);
     int degrees = 0;
     float orientationConfidence = 0, scriptConfidence = 0;
     const char* script = nullptr;

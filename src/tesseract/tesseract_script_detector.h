@@ -12,12 +12,13 @@ namespace leggipdf {
 class TesseractScriptDetector final : public ScriptDetector {
 public:
     /// Throws std::runtime_error when the "osd" model cannot be loaded.
-    TesseractScriptDetector();
+    explicit TesseractScriptDetector(const ModuleSettings& settings);
 
     std::optional<DetectedScript> detectedScript(const PageImage& image) override;
 
 private:
     OwnedApi api_;
+    ModuleSettings settings_;
 };
 
 }  // namespace leggipdf

@@ -99,9 +99,10 @@ void ForkedScanReader::start(const Page& page, std::int64_t pageNumber) {
 
 void ForkedScanReader::startWorkers() {
     if (workersStarted_) return;
-    // Loaded once here so that every worker shares it. When loading fails
-    // each worker meets the same failure, on the page where the walk in one
-    // process would have met it (a blank page needs no engine).
+    // Loaded once here so that every worker shares it. When loading fails,
+    // the failure is kept: each worker meets it, without loading again, on
+    // the page where the walk in one process would have met it (a blank page
+    // needs no engine).
     try {
         loadRecognizer_();
     } catch (...) {

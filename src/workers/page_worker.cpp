@@ -8,42 +8,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cmath>
-#include <cstring>
 #include <new>
-#include <sstream>
 #include <system_error>
 
+#include "ending/worker_answer.h"
 #include "extraction/extract.h"
-#include "io/full_write.h"
 #include "model/extraction_failure.h"
 
 namespace leggipdf {
 namespace {
-
-// What the child sends: 'D' once the page is drawn, then one of 'T' and the
-// text, 'R' and a rendering failure, 'O' and a recognition failure's detail,
-// 'M' when memory ran out, 'A' for anything else that ended it early.
-void sendAll(int fd, const std::string& bytes) {
-    if (!writtenFully(fd, bytes)) _exit(1);
-}
-
-int answerDescriptor = -1;  // the child's end of the pipe, for its abort handler
-
-// An abort in a library (Poppler's allocator right after a failed malloc, an
-// engine assertion) ends the child with the answer the run would have given
-// in one process: memory that ran out, or an unexpected error.
-extern "C" void answerAbort(int) {
-    const char* answer = errno == ENOMEM ? "M" : "A";
-    (void)!write(answerDescriptor, answer, 1);
-    _exit(1);
-}
-
-// The child ends with _exit; an exit is a library's (the engine's OpenMP
-// runtime when an allocation fails), answered like an abort. Registered in
-// the child, it runs before the run's own handler.
-extern "C" void answerExit() { answerAbort(0); }
 
 // SIGALRM, left to its default action, ends the child at its bound.
 void boundedBy(double seconds) {
@@ -61,47 +35,19 @@ void boundedBy(double seconds) {
     // died before the request took effect.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(1);
-    answerDescriptor = fd;
-    signal(SIGABRT, answerAbort);  // replaces the run's, which would print a text of its own
-    signal(SIGSEGV, SIG_DFL);      // a crash is the page's failure, named by its signal
-    signal(SIGBUS, SIG_DFL);
-    std::atexit(answerExit);
+    const WorkerAnswer answer(fd);
     if (seconds) boundedBy(*seconds);
     try {
         const PageImage image = drawnPage(page, pageNumber);
-        sendAll(fd, "D");
-        sendAll(fd, "T" + recognizedPageText(recognizer, image, pageNumber));
+        answer.drawn();
+        answer.text(recognizedPageText(recognizer, image, pageNumber));
     } catch (const ExtractionFailure& failure) {
-        const bool drawing = failure.kind() == ExtractionFailure::Kind::renderingFailed;
-        sendAll(fd, (drawing ? "R" : "O") + failure.detail());
+        answer.failure(failure);
     } catch (const std::bad_alloc&) {
-        sendAll(fd, "M");
+        answer.outOfMemory();
     } catch (...) {
-        sendAll(fd, "A");
+        answer.failure(ExtractionFailure::unexpected());
     }
-    _exit(0);  // no destructor or exit handler of the parent's objects runs twice
-}
-
-std::string outcome(const std::string& message, int status, std::int64_t pageNumber) {
-    const std::string body = message.substr(message.starts_with('D') ? 1 : 0);
-    switch (body.empty() ? '\0' : body[0]) {
-        case 'T':
-            return body.substr(1);
-        case 'R':
-            throw ExtractionFailure::renderingFailed(pageNumber);
-        case 'O':
-            throw ExtractionFailure::recognitionFailed(pageNumber, body.substr(1));
-        case 'M':
-            throw std::bad_alloc();
-        case 'A':
-            throw ExtractionFailure::unexpected();
-    }
-    if (WIFSIGNALED(status)) {
-        throw ExtractionFailure::recognitionFailed(pageNumber, "the page's reader died by signal " +
-                                                                   std::to_string(WTERMSIG(status)) + " (" +
-                                                                   strsignal(WTERMSIG(status)) + ")");
-    }
-    throw ExtractionFailure::recognitionFailed(pageNumber, "the page's reader ended without an answer");
 }
 
 }  // namespace
@@ -163,11 +109,14 @@ std::string PageWorker::text() {
     const bool finished = received();
     const int status = reaped(!finished);
     const bool alarmed = seconds_ && WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
-    if (finished && !alarmed) return outcome(message_, status, pageNumber_);
-    if (message_.empty()) throw ExtractionFailure::renderingFailed(pageNumber_);
-    std::ostringstream why;
-    why << "the time ran out: the page was not read within LEGGIPDF_PAGE_TIMEOUT (" << *seconds_ << " s)";
-    throw ExtractionFailure::recognitionFailed(pageNumber_, why.str());
+    const WorkerReply reply = workerReply(message_);
+    if (!finished || alarmed) {
+        if (!reply.drawn) throw ExtractionFailure::renderingFailed(pageNumber_);
+        throw ExtractionFailure::pageTimedOut(pageNumber_, *seconds_);
+    }
+    if (reply.text) return *reply.text;
+    if (reply.failure) throw *reply.failure;
+    throw ExtractionFailure::readerLost(pageNumber_, WIFSIGNALED(status) ? WTERMSIG(status) : 0);
 }
 
 }  // namespace leggipdf

@@ -42,11 +42,12 @@ public:
     /// Reads what the child has sent so far; true once the answer is whole.
     bool received();
     /// Once received() is true or the deadline has passed: reaps the child and
-    /// gives the page's text. Throws what drawnPage and recognizedPageText throw;
-    /// renderingFailed or recognitionFailed when the time ran out (as the page
-    /// was being drawn or read); recognitionFailed naming the signal when the
-    /// child died; std::bad_alloc when it ran out of memory, unexpected when
-    /// a library aborted or threw something else.
+    /// gives the page's text. Throws the ExtractionFailure the child answered
+    /// with: what drawnPage and recognizedPageText throw, outOfMemory when it
+    /// ran out of memory, unexpected when a library aborted or threw something
+    /// else; renderingFailed or pageTimedOut when the time ran out (as the page
+    /// was being drawn or read); readerLost when the child died without an
+    /// answer.
     std::string text();
 
 private:

@@ -55,6 +55,7 @@ def on_dark_glass(degrees, margin):
 PAGES = {
     "paper-two-columns": (PAPER, 2, upright),
     "paper-on-dark-glass": (PAPER, 2, on_dark_glass(1.2, 0.06)),
+    "manual-upright": (MANUAL, 40, upright),
     "manual-turned-90": (MANUAL, 33, turned(90)),
     "manual-turned-180": (MANUAL, 33, turned(180)),
     "manual-turned-270": (MANUAL, 33, turned(270)),

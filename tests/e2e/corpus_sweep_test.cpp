@@ -54,14 +54,13 @@ class CorpusSweep : public ::testing::TestWithParam<CorpusFile> {};
 
 TEST_P(CorpusSweep, EndsCleanly) {
     const auto& [name, expect] = GetParam();
-    const auto run = testing::run({LEGGIPDF_BINARY, testing::corpusPdf(name)});
+    const auto [status, out, err] = testing::run({LEGGIPDF_BINARY, testing::corpusPdf(name)});
     if (expect == "unreadable" || kPageTreeRefused.count(name)) {
-        EXPECT_EQ(testing::Outcome(run.status, run.out, run.err), testing::Outcome(1, "", "PDF non leggibile\n"));
+        EXPECT_EQ(testing::Outcome(status, out, err), testing::Outcome(1, "", "PDF non leggibile\n"));
         return;
     }
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    const ExtractionResult result = testing::decoded(run.out);
+    ASSERT_EQ(std::tuple(status, err), std::tuple(0, std::string()));
+    const ExtractionResult result = testing::decoded(out);
     const bool scanned = expect == "ocr" || expect == "mixed";
     if (expect == "text" || (scanned && !kPagesNotReturned.count(name))) {
         EXPECT_EQ(result.usedOCR, scanned);
@@ -72,7 +71,8 @@ TEST_P(CorpusSweep, EndsCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSweep, ::testing::ValuesIn(manifest()), [](const auto& file) {
     std::string name = file.param.first.substr(0, file.param.first.size() - 4);  // without ".pdf"
-    std::ranges::replace_if(name, [](unsigned char c) { return !std::isalnum(c); }, '_');
+    std::ranges::replace_if(
+        name, [](unsigned char c) { return !std::isalnum(c); }, '_');
     return name;
 });
 

@@ -2,6 +2,7 @@
 // and Tesseract's recognition.
 #include <gtest/gtest.h>
 
+#include "image/page_size.h"
 #include "ocr/text_in_reading_order.h"
 #include "pdf/poppler_document.h"
 #include "support.h"
@@ -53,7 +54,7 @@ TEST(PopplerRendering, SizedFromTheMediaBoxDrawnUprightOverWhite) {
 }
 
 TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
-    TesseractRecognizer recognizer;
+    TesseractRecognizer recognizer("Latin", {kRenderDotsPerInch});
     const std::vector<Observation> lines = recognizer.recognizedLines(*rendered(testData("scan-english.pdf")));
     ASSERT_GE(lines.size(), 8u);
     for (const auto& [b, text, confidence] : lines)
@@ -63,12 +64,12 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     EXPECT_NE(lines.front().candidate.value_or("").find("Thames"), std::string::npos);
     EXPECT_TRUE(recognizer.recognizedLines(*rendered(testData("blank.pdf"))).empty());
     // A model that is not installed throws, and its caller reads on in Latin.
-    EXPECT_THROW(TesseractRecognizer("Klingon"), std::runtime_error);
+    EXPECT_THROW(TesseractRecognizer("Klingon", {kRenderDotsPerInch}), std::runtime_error);
     // Worker processes read each page with a copy of the engine as it stood
     // after the pages before: a page must read the same as on a fresh engine.
     const PageImage italian = *rendered(testData("scan-italian.pdf"));
     EXPECT_EQ(textInReadingOrder(recognizer.recognizedLines(italian)),
-              textInReadingOrder(TesseractRecognizer().recognizedLines(italian)));
+              textInReadingOrder(TesseractRecognizer("Latin", {kRenderDotsPerInch}).recognizedLines(italian)));
 }
 
 }  // namespace

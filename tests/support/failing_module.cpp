@@ -1,15 +1,15 @@
 // An OCR module of this build whose engine fails as libraries do after an
 // allocation that failed: exit(1) (the engine's OpenMP runtime), or a crash
-// (FAILING_MODULE=crash; a library that uses the null pointer it was given);
-// or whose recursion runs out of stack (FAILING_MODULE=overflow).
+// (FAILING_MODULE=crash, a library that uses the null pointer it was given,
+// or the number of another signal); or whose recursion runs out of stack
+// (FAILING_MODULE=overflow).
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-#include "ocr/line_recognizer.h"
-#include "ocr/module_config.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ struct FailingRecognizer final : leggipdf::LineRecognizer {
         const std::string_view how = std::getenv("FAILING_MODULE") ? std::getenv("FAILING_MODULE") : "";
         errno = how == "overflow" ? 0 : ENOMEM;
         if (how == "overflow") std::exit(deeper(SIZE_MAX));
-        if (how == "crash") std::raise(SIGSEGV);
+        if (const int signal = how == "crash" ? SIGSEGV : std::atoi(how.data())) std::raise(signal);
         std::exit(1);
     }
 };
@@ -34,8 +34,8 @@ struct FailingRecognizer final : leggipdf::LineRecognizer {
 }  // namespace
 
 extern "C" {
-__attribute__((visibility("default"))) const char* leggipdfOcrModuleVersion = leggipdf::kOcrModuleVersion;
-__attribute__((visibility("default"))) leggipdf::LineRecognizer* leggipdfCreateLineRecognizer() {
+const char* const leggipdfOcrModuleVersion = leggipdf::kOcrModuleVersion;
+leggipdf::LineRecognizer* leggipdfCreateLineRecognizer(const leggipdf::ModuleSettings&) {
     return new FailingRecognizer;
 }
 }

@@ -35,22 +35,14 @@ inline std::string fileText(const std::string& path) {
     return text.str();
 }
 
-/// What one run of a program did: its exit status, or 128 + the signal that
-/// ended it (137 when it ran out of time and was killed).
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-using Outcome = std::tuple<int, std::string, std::string>;  // status, out, err: compared whole, printed readably
-
-/// Where the child's standard output goes: a file read back, /dev/full,
-/// nowhere (closed), or a pipe whose reader has gone.
-enum class Stdout { captured, devFull, closed, brokenPipe };
+/// What one run of a program did: its exit status (or 128 + the signal that
+/// ended it, 137 when it ran out of time and was killed), its stdout and its
+/// stderr; compared whole, printed readably.
+using Outcome = std::tuple<int, std::string, std::string>;
 
 /// Runs `command` (NAME=value words for its environment, then the program and
 /// its arguments) through the shell, killing it after `limit`.
-inline ToolRun run(const std::vector<std::string>& command, Stdout stdoutMode = Stdout::captured,
-                   std::chrono::seconds limit = std::chrono::seconds(300)) {
+inline Outcome run(const std::vector<std::string>& command, std::chrono::seconds limit = std::chrono::seconds(300)) {
     const auto quoted = [](const std::string& word) {
         std::string result = "'";
         for (char c : word) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -58,28 +50,26 @@ inline ToolRun run(const std::vector<std::string>& command, Stdout stdoutMode = 
     };
     const std::string base = std::filesystem::temp_directory_path() / ("leggipdf-" + std::to_string(getpid()));
     const std::string out = base + ".out", err = base + ".err";
-    // The read end closes at once, so every write to the other one fails with EPIPE.
-    int broken[2];
-    if (pipe(broken) != 0) throw std::runtime_error("pipe");
-    close(broken[0]);
-    const std::string redirections[] = {"> " + quoted(out), ">/dev/full", ">&-", ">&" + std::to_string(broken[1])};
     std::string line = "exec timeout -s KILL " + std::to_string(limit.count()) + " /usr/bin/env";
     for (const auto& word : command) line.append(" ").append(quoted(word));
-    line.append(" ").append(redirections[static_cast<int>(stdoutMode)]).append(" 2> ").append(quoted(err));
+    line.append(" > ").append(quoted(out)).append(" 2> ").append(quoted(err));
     const int status = std::system(line.c_str());
-    close(broken[1]);
 
-    ToolRun result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), fileText(out), fileText(err)};
+    Outcome result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), fileText(out), fileText(err)};
     std::remove(out.c_str());
     std::remove(err.c_str());
     return result;
 }
 
+/// Runs $0 on $1 in an empty /dev of its own (a mount namespace), then lists on stderr what it left there.
+inline const std::string kInEmptyDev =
+    R"(exec unshare -rm sh -c 'mount -t tmpfs none /dev && "$0" "$1"; s=$?; ls -A /dev >&2; exit $s' "$0" "$1")";
+
 /// Runs `command`, expecting status 0; returns its stdout.
 inline std::string outputOf(const std::vector<std::string>& command) {
-    const ToolRun result = run(command);
-    if (result.status != 0) throw std::runtime_error(command.front() + " failed: " + result.err);
-    return result.out;
+    const auto [status, out, err] = run(command);
+    if (status != 0) throw std::runtime_error(command.front() + " failed: " + err);
+    return out;
 }
 
 /// The result form read back with nlohmann::json; throws on anything else.

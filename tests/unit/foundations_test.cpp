@@ -1,11 +1,13 @@
 // The bottom layers: normalisation to one line, the JSON form byte for byte,
-// bitmap sizes and the canvas a page is drawn on.
+// bitmap sizes, the canvas a page is drawn on, descriptors closed at start.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <system_error>
 
+#include "app/run.h"
+#include "ending/process_start.h"
 #include "image/page_canvas.h"
 #include "image/page_size.h"
 #include "io/whole_read.h"
@@ -105,6 +107,16 @@ TEST(Contents, ReadsToTheEndOrOneByteBeyondTheBound) {
     EXPECT_THROW(contentsOf(writeOnly, 10), std::system_error);
     close(writeOnly);
     std::remove(path.c_str());
+}
+
+// Closed at start, taken by what gives end of file and refuses writes, so no
+// file opened later lands there; a run told stdout was closed writes no result.
+TEST(StandardDescriptors, ClosedOnesAreTakenAndRemembered) {
+    close(0);
+    const ClosedAtStart closed = startedProcess();
+    char byte = 0;
+    EXPECT_TRUE(closed.input && !closed.output && read(0, &byte, 1) == 0 && write(0, "", 1) < 0);
+    EXPECT_EQ(run({"leggipdf", testing::testData("text-three-pages.pdf")}, ClosedAtStart{false, true, false}), 1);
 }
 
 }  // namespace

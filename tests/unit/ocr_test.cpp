@@ -259,6 +259,10 @@ TEST(LazyRecognizer, MakesTheEngineOnceOnTheFirstPageWithInkAndOrdersItsLines) {
     EXPECT_EQ(recognizer.recognizedText(image(inked)), "su e destra giù");
     EXPECT_EQ(recognizer.recognizedText(image(inked)), "su e destra giù");
     EXPECT_EQ(CountingEngine::made, 1);
+    // A failed load is kept for every later page (and worker), not tried again.
+    LazyRecognizer failing([]() -> std::unique_ptr<LineRecognizer> { throw ++CountingEngine::made; });
+    for (int page = 0; page < 2; ++page) EXPECT_ANY_THROW(failing.recognizedText(image(inked)));
+    EXPECT_EQ(CountingEngine::made, 2);
 }
 
 }  // namespace
