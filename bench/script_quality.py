@@ -39,7 +39,7 @@ the same page upright plus one point; on clean pages in another script, the
 median of leggipdf's time over the better by-hand reading's at most 1.5x
 (skewed pages are left out of it: by hand, the engine drops many of their
 lines and is done sooner).
-About 10 minutes on 2 cores (two readings at a time).
+52 pages, about 12 minutes on the shared 2-core machine (two at a time).
 
   bench/script_quality.py [--only WORDS] [--json FILE] [--compare FILE]
                           (leggipdf from $LEGGIPDF, else build/leggipdf)
@@ -63,7 +63,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import unicodedata
 
 from PIL import Image, ImageDraw, ImageFont
 
