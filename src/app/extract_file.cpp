@@ -3,7 +3,7 @@
 #include "extraction/extract.h"
 #include "image/page_size.h"
 #include "ocr/lazy_recognizer.h"
-#include "ocr/ocr_module.h"
+#include "ocr_loader/ocr_module.h"
 #include "pdf/poppler_document.h"
 #include "progress/progress_line.h"
 #include "workers/forked_scan_reader.h"

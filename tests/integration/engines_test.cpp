@@ -6,7 +6,7 @@
 #include "ocr/text_in_reading_order.h"
 #include "pdf/poppler_document.h"
 #include "support.h"
-#include "tesseract/tesseract_recognizer.h"
+#include "module_tesseract/tesseract_recognizer.h"
 
 namespace leggipdf {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ocr_module/scripted_recognizer.h"
+#include "module_logic/scripted_recognizer.h"
 
 namespace leggipdf {
 namespace {

@@ -2,10 +2,10 @@
 // that needs recognition: linking the engine and its dependencies into the
 // executable would double the start-up of every run.
 #include "ocr_interface/ocr_interface.h"
-#include "ocr_module/scripted_recognizer.h"
-#include "tesseract/straightened_recognizer.h"
-#include "tesseract/tesseract_recognizer.h"
-#include "tesseract/tesseract_script_detector.h"
+#include "module_logic/scripted_recognizer.h"
+#include "module_tesseract/straightened_recognizer.h"
+#include "module_tesseract/tesseract_recognizer.h"
+#include "module_tesseract/tesseract_script_detector.h"
 
 // The two symbols the module exports, as ocr_interface.h declares them.
 extern "C" {

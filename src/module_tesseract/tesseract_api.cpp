@@ -1,4 +1,4 @@
-#include "tesseract/tesseract_api.h"
+#include "module_tesseract/tesseract_api.h"
 
 #include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>

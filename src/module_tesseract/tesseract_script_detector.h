@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ocr_module/scripted_recognizer.h"
-#include "tesseract/tesseract_api.h"
+#include "module_logic/scripted_recognizer.h"
+#include "module_tesseract/tesseract_api.h"
 
 namespace leggipdf {
 

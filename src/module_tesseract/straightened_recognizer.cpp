@@ -1,4 +1,4 @@
-#include "tesseract/straightened_recognizer.h"
+#include "module_tesseract/straightened_recognizer.h"
 
 #include <leptonica/allheaders.h>
 

@@ -1,4 +1,4 @@
-#include "ocr/ocr_module.h"
+#include "ocr_loader/ocr_module.h"
 
 #include <dlfcn.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ocr/module_config.h"
-#include "ocr/module_file.h"
+#include "ocr_loader/module_config.h"
+#include "ocr_loader/module_file.h"
 
 namespace leggipdf {
 namespace {

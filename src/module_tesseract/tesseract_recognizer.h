@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ocr_interface/ocr_interface.h"
-#include "tesseract/tesseract_api.h"
+#include "module_tesseract/tesseract_api.h"
 
 namespace leggipdf {
 

@@ -1,4 +1,4 @@
-#include "ocr/module_file.h"
+#include "ocr_loader/module_file.h"
 
 #include <elf.h>
 #include <fcntl.h>

@@ -1,11 +1,11 @@
-#include "ocr_module/scripted_recognizer.h"
+#include "module_logic/scripted_recognizer.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <new>
 
-#include "ocr_module/reading_evidence.h"
+#include "module_logic/reading_evidence.h"
 
 namespace leggipdf {
 

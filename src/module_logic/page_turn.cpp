@@ -1,4 +1,4 @@
-#include "ocr_module/page_turn.h"
+#include "module_logic/page_turn.h"
 
 #include <cstdint>
 #include <memory>

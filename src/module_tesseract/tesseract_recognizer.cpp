@@ -1,4 +1,4 @@
-#include "tesseract/tesseract_recognizer.h"
+#include "module_tesseract/tesseract_recognizer.h"
 
 #include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "ocr_module/page_turn.h"
+#include "module_logic/page_turn.h"
 
 namespace leggipdf {
 namespace {

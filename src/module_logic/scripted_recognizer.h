@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ocr_interface/ocr_interface.h"
-#include "ocr_module/page_turn.h"
+#include "module_logic/page_turn.h"
 
 namespace leggipdf {
 

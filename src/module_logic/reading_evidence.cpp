@@ -1,4 +1,4 @@
-#include "ocr_module/reading_evidence.h"
+#include "module_logic/reading_evidence.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "tesseract/tesseract_script_detector.h"
+#include "module_tesseract/tesseract_script_detector.h"
 
 #include <tesseract/baseapi.h>
 
