@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ocr_interface/ocr_interface.h"
 #include "module_logic/page_turn.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace leggipdf {
 

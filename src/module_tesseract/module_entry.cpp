@@ -1,11 +1,11 @@
 // The OCR side as a module of its own, loaded with dlopen on the first page
 // that needs recognition: linking the engine and its dependencies into the
 // executable would double the start-up of every run.
-#include "ocr_interface/ocr_interface.h"
 #include "module_logic/scripted_recognizer.h"
 #include "module_tesseract/straightened_recognizer.h"
 #include "module_tesseract/tesseract_recognizer.h"
 #include "module_tesseract/tesseract_script_detector.h"
+#include "ocr_interface/ocr_interface.h"
 
 // The two symbols the module exports, as ocr_interface.h declares them.
 extern "C" {

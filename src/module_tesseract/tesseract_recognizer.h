@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "ocr_interface/ocr_interface.h"
 #include "module_tesseract/tesseract_api.h"
+#include "ocr_interface/ocr_interface.h"
 
 namespace leggipdf {
 

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "image/page_size.h"
+#include "module_tesseract/tesseract_recognizer.h"
 #include "ocr/text_in_reading_order.h"
 #include "pdf/poppler_document.h"
 #include "support.h"
-#include "module_tesseract/tesseract_recognizer.h"
 
 namespace leggipdf {
 namespace {
