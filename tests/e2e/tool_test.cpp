@@ -125,11 +125,11 @@ TEST(Outcomes, EachHasItsExactBytes) {
 // Beside a copy of the binary: a module from another build, refused before it
 // is called, its path (line feed and all) quoted on one line; a module whose
 // engine calls exit() or dies by a signal after a failed allocation, in one
-// process and in a worker; the real module cut short (to 8 KiB, in half),
-// refused, or passed over for one where `cmake --install` puts it, cut where
-// its last loadable segment ends.
+// process and in a worker; the real module cut to 8 KiB or half what the loader
+// maps, refused or passed over for an installed one cut where that map ends.
 TEST(Ocr, ModulesThatFailAreReportedInOneLine) {
-    const auto root = std::filesystem::path(::testing::TempDir()) / "modules", folder = root / "stale\nbuild";
+    const std::filesystem::path root = ::testing::TempDir() + "modules" + std::to_string(getpid()),
+                                folder = root / "stale\nbuild";
     const auto beside = folder / "leggipdf-ocr.so",
                installed = folder / LEGGIPDF_MODULE_FROM_BINDIR / "leggipdf-ocr.so";
     std::filesystem::create_directories(installed.parent_path());
@@ -140,7 +140,7 @@ TEST(Ocr, ModulesThatFailAreReportedInOneLine) {
     const std::string cut = at + "cannot load the OCR module leggipdf-ocr.so: " + path + ": not a whole shared object";
     const std::string end =
         "readelf -lW \"$0\" | while read t o v p s r; do [ $t = LOAD ] && echo $((o+s)); done | sort -rn";
-    const auto half = std::filesystem::file_size(module) / 2, loaded = std::stoul(outputOf({"sh", "-c", end, module}));
+    const auto loaded = std::stoul(outputOf({"sh", "-c", end, module})), half = loaded / 2;
     const struct {
         std::string module, failure, jobs, err;               // the start of stderr; none: the document is read
         std::size_t kept = std::string::npos, installed = 0;  // its bytes kept beside the binary, and where installed
