@@ -52,6 +52,7 @@ const ScriptCase kScriptCases[] = {
      "Latin upright x upright"},
     {"turned: the script found upright", kUnread, kUnread, kUnsure, kUnsure, kTurnedAsCyrillic, kHebrew, "שלום",
      "Hebrew+Latin upright שלום"},
+    {"unsure of the turn: read as it lies", kFair, kFair, kSure, kSure, kUnsureTurn, {}, "", "Latin x"},
     {"unsure of the turn, unreadable: read turned by a half all the same",
      kUnread,
      kUnread,
@@ -64,7 +65,12 @@ const ScriptCase kScriptCases[] = {
     {"unreadable either way: the better Latin way up", kUnread, kUnread, 0, 0, {}, {}, "", "Latin x"},
 };
 constexpr std::int64_t kFakeRows = 41;  // odd: the first and last rows are inked
-const ScriptCase& scriptCase(const PageImage& page) { return kScriptCases[page.width - 2]; }
+// A page turned by a quarter has another width, and no case.
+const ScriptCase& scriptCase(const PageImage& page) {
+    const auto index = static_cast<std::size_t>(page.width - 2);
+    if (index >= std::size(kScriptCases)) throw std::out_of_range("no case for a page turned by a quarter");
+    return kScriptCases[index];
+}
 bool upright(const PageImage& page) { return page.at(0, 0) == 1; }
 
 struct FakeDetector final : ScriptDetector {
