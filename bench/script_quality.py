@@ -305,10 +305,11 @@ def script_jobs(work):
 
 
 def latin_jobs(work):
-    paths, missing = ocr_quality.sources(work)
+    wanted = [p for p in ocr_quality.PAGES
+              if (ocr_quality.short_name(p.document), p.page) in LATIN_PAGES and p.layout != "spread"]
+    paths, missing = ocr_quality.sources(wanted, work)
     jobs = []
-    chosen = (p for p in ocr_quality.PAGES
-              if (ocr_quality.short_name(p.document), p.page) in LATIN_PAGES and p.document in paths)
+    chosen = (p for p in wanted if p.document in paths)
     for i, page in enumerate(chosen):
         size, image_path, reference = ocr_quality.scan(paths[page.document], page.page, work / f"latin{i}")
         base = f"{ocr_quality.short_name(page.document)} p. {page.page}, {page.layout}"

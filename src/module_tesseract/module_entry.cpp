@@ -2,6 +2,7 @@
 // that needs recognition: linking the engine and its dependencies into the
 // executable would double the start-up of every run.
 #include "module_logic/scripted_recognizer.h"
+#include "module_tesseract/model_heap.h"
 #include "module_tesseract/straightened_recognizer.h"
 #include "module_tesseract/tesseract_recognizer.h"
 #include "module_tesseract/tesseract_script_detector.h"
@@ -14,6 +15,7 @@ const char* const leggipdfOcrModuleVersion = leggipdf::kOcrModuleVersion;
 
 leggipdf::LineRecognizer* leggipdfCreateLineRecognizer(const leggipdf::ModuleSettings& settings) {
     using namespace leggipdf;
+    keepModelHeapOnHugePages();
     // Straightened before the detector sees the page, and again after a page
     // found turned is set upright: a page fed sideways and askew shows its
     // skew only then.

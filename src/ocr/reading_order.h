@@ -12,6 +12,15 @@
 // Two lines whose centres lie more than half a line height apart are
 // different lines. A height that is not a number, or a negative one, leaves
 // the decision to the tolerance alone.
+//
+// Nor are two boxes one line when one lies under the other: the stretches of
+// one line lie side by side. Arabic lines whose dots and vowel marks reach
+// into the next line come as boxes half again as tall as their neighbours,
+// their centres within the tolerance of the line below; read by left edge,
+// the longer of the two went first, and a page came out with every few lines
+// swapped (26% of characters wrong against 8% in the engine's own order).
+// Rows of a table photographed at a slant share the tolerance with the rows
+// next to them the same way.
 
 #include <algorithm>
 #include <cmath>
@@ -35,13 +44,20 @@ inline double halfLineHeight(const Box& a, const Box& b) {
     return std::max(a.height, b.height) / 2;
 }
 
+/// True when the two boxes share more than half the narrower one's width:
+/// stretches of one line lie side by side, so such boxes are two lines.
+inline bool stacked(const Box& a, const Box& b) {
+    const double shared = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+    return shared > std::min(a.width, b.width) / 2;
+}
+
 /// True when a comes before b in reading order. Not transitive. A NaN centre
 /// puts the pair on one line; a NaN left edge never precedes nor is preceded.
 inline bool precedesInReading(const Box& a, const Box& b) {
     const double centreA = a.y + a.height / 2;
     const double centreB = b.y + b.height / 2;
     const double apart = std::abs(centreA - centreB);
-    if (apart > kLineTolerance || apart > halfLineHeight(a, b)) return centreA > centreB;
+    if (apart > kLineTolerance || apart > halfLineHeight(a, b) || stacked(a, b)) return centreA > centreB;
     // std::min(width, 0.0) keeps a NaN width, so such a box has no left edge.
     return a.x + std::min(a.width, 0.0) < b.x + std::min(b.width, 0.0);
 }

@@ -59,8 +59,6 @@ TEST(Outcomes, EachHasItsExactBytes) {
         {{kTool, testData("truncated.pdf")}, "", unreadable},
         // What cannot seek is read into memory first, and read as the file is.
         {through(kPipe, text), threePages, ""},
-        {through(kFifo, text), threePages, ""},
-        {through(kSubstitution, text), threePages, ""},
         {withJobs(through(kPipe, scans)), scansOut, ""},
         {through(kFifo, scans), scansOut, ""},
         {withJobs(through(kSubstitution, mixed)), mixedOut, ""},

@@ -15,8 +15,9 @@ namespace leggipdf {
 namespace {
 
 // A box one line tall (0.03) centred at `centre`; for the centres used here
-// the subtraction and the comparator's addition cancel exactly.
-Box at(double centre, double left) { return {left, centre - 0.015, 0.1, 0.03}; }
+// the subtraction and the comparator's addition cancel exactly. No width: two
+// such boxes never stack, so only centres and left edges decide.
+Box at(double centre, double left) { return {left, centre - 0.015, 0.0, 0.03}; }
 
 std::vector<std::size_t> sorted(const std::vector<Box>& boxes) {
     return readingOrder(boxes.size(), [&boxes](std::size_t i) -> const Box& { return boxes[i]; });
@@ -31,9 +32,12 @@ std::uint64_t sortedOrder(const std::vector<Box>& boxes) {
 
 TEST(PrecedesInReading, DecidesByLineThenLeftEdge) {
     // Centred at 0.5 and `apart` lower, as consecutive lines of 10-pt text on
-    // A4 are 0.0143 apart; the lower starts further left.
-    const auto upper = [](double h) { return Box{0.3, 0.5 - h / 2, 0.5, h}; };
-    const auto lower = [](double h, double apart = 0.0143) { return Box{0.1, 0.5 - apart - h / 2, 0.5, h}; };
+    // A4 are 0.0143 apart; side by side unless the lower one starts at
+    // `left`, under the upper one.
+    const auto upper = [](double h) { return Box{0.5, 0.5 - h / 2, 0.4, h}; };
+    const auto lower = [](double h, double apart = 0.0143, double left = 0.1) {
+        return Box{left, 0.5 - apart - h / 2, 0.4, h};
+    };
     const struct {
         const char* name;
         Box a, b;
@@ -45,6 +49,8 @@ TEST(PrecedesInReading, DecidesByLineThenLeftEdge) {
         {"the taller box decides", upper(0.012), lower(0.04), false, true},
         {"tall lines 0.016 apart: beyond the tolerance", upper(0.05), lower(0.05, 0.016), true, false},
         {"negative height: the tolerance alone", upper(-0.01), lower(0.0), false, true},
+        {"under more than half the narrower width: two lines", upper(0.04), lower(0.04, 0.0143, 0.31), true, false},
+        {"under half the narrower width: one line", upper(0.04), lower(0.04, 0.0143, 0.29), false, true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::pair(precedesInReading(c.a, c.b), precedesInReading(c.b, c.a)), std::pair(c.aFirst, c.bFirst))
