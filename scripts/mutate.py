@@ -5,7 +5,7 @@ checks that the test suite notices.
 Usage:
     scripts/mutate.py [--tree DIR] [--only ID[,ID...]] [--list] [--keep]
                       [--jobs N] [--timeout SECONDS] [--exclude REGEX]
-                      [--every-failure] [--kills FILE]
+                      [--every-failure | --every-fast-failure] [--kills FILE]
 
 The faults are the rows of scripts/mutants.tsv: id, the file under src/
 that holds the line, the exact text to find there, its replacement, and
@@ -137,18 +137,19 @@ def touch_newer(path, previous_mtime_ns):
 class Tests:
     """The ctest suite of one build, run in stages, fastest first."""
 
-    def __init__(self, build, jobs, timeout, exclude, every_failure=False):
+    def __init__(self, build, jobs, timeout, exclude, every_failure=False, every_fast_failure=False):
         self.every_failure = every_failure
+        self.every_fast_failure = every_fast_failure
         self.build = build
         self.jobs = jobs
         self.timeout = timeout
         self.exclude = exclude
         self.stages = []  # (names, unmutated seconds)
 
-    def ctest(self, extra, limit):
+    def ctest(self, extra, limit, every=False):
         command = ["ctest", "--test-dir", str(self.build), "--output-on-failure", "-j", str(self.jobs),
                    "--timeout", str(self.timeout)] + extra
-        if not self.every_failure:
+        if not (self.every_failure or every):
             command.append("--stop-on-failure")
         if self.exclude:
             command += ["-E", self.exclude]
@@ -181,23 +182,23 @@ class Tests:
         if self.every_failure:
             details = [detail for passed, detail in map(self.run_stage, self.stages) if not passed]
             return not details, ", ".join(details)
-        for stage in self.stages:
-            passed, detail = self.run_stage(stage)
+        for number, stage in enumerate(self.stages):
+            passed, detail = self.run_stage(stage, every=self.every_fast_failure and number == 0)
             if not passed:
                 return passed, detail
         return True, ""
 
-    def run_stage(self, stage):
-        """(passed, detail) for one stage of tests."""
+    def run_stage(self, stage, every=False):
+        """(passed, detail) for one stage of tests; every: all of them run."""
         names, seconds = stage
         pattern = "^(" + "|".join(re.sub(r"([^A-Za-z0-9_])", r"\\\1", n) for n in names) + ")$"
-        code, output, timed_out = self.ctest(["-R", pattern], 4 * seconds + self.timeout)
+        code, output, timed_out = self.ctest(["-R", pattern], 4 * seconds + self.timeout, every)
         if timed_out:
             return False, "timeout"
         if code != 0:
             failed = re.findall(r"^\s*\d+\s*-\s*(\S+)\s*\((.*?)\)\s*$", output.split("tests FAILED:")[-1],
                                 re.MULTILINE)
-            shown = failed if self.every_failure else failed[:2]
+            shown = failed if self.every_failure or every else failed[:2]
             return False, ", ".join(f"{name} ({why})" for name, why in shown) or "ctest failed"
         return True, ""
 
@@ -225,6 +226,9 @@ def parse_arguments():
     parser.add_argument("--every-failure", action="store_true",
                         help="run every test on each mutant and list all that fail (slower; shows which tests "
                              "are the only ones to kill a mutant)")
+    parser.add_argument("--every-fast-failure", action="store_true",
+                        help="run every fast test on each mutant and list all that fail; the slow ones only "
+                             "when no fast one fails, and up to the first failure (as fast as the default)")
     return parser.parse_args()
 
 
@@ -243,11 +247,12 @@ def selected_mutants(only):
 
 def write_kills(path, tree, rows, every_failure):
     """The kill table: the commit it was made on, then per fault its outcome
-    and the tests that failed (all of them with --every-failure, else the
-    first one or two)."""
+    and the tests that failed (all of them with --every-failure, all the fast
+    ones with --every-fast-failure, else the first one or two)."""
     commit = subprocess.run(["git", "-C", str(tree), "describe", "--always", "--dirty"],
                             capture_output=True, text=True).stdout.strip() or "unknown"
-    mode = "every failing test" if every_failure else "first failing tests"
+    mode = {"all": "every failing test", "fast": "every failing test under 3 s, else the first slow one",
+            "first": "first failing tests"}[every_failure]
     lines = [f"# {len(rows)} faults on {commit}, {time.strftime('%Y-%m-%d')}, {mode}", "id\toutcome\ttests"]
     lines += [f"{row[0]}\t{row[3]}\t{row[4]}" for row in rows]
     path.write_text("\n".join(lines) + "\n", encoding="utf-8")
@@ -301,7 +306,8 @@ def main():
             log("the unmutated tree does not build")
             return 2
         log(f"built in {time.monotonic() - started:.0f} s; running the unmutated tests")
-        tests = Tests(build, arguments.jobs, arguments.timeout, arguments.exclude, arguments.every_failure)
+        tests = Tests(build, arguments.jobs, arguments.timeout, arguments.exclude, arguments.every_failure,
+                      arguments.every_fast_failure)
         ok, output = tests.baseline()
         if not ok:
             print(output[-5000:])
@@ -346,7 +352,8 @@ def main():
         for mutant_id, description, relative, outcome, detail, seconds in rows:
             print(f"| {mutant_id} | {cell(description)} | {relative} | {outcome} | {cell(detail)} | {seconds:.0f} |")
         if arguments.kills:
-            write_kills(arguments.kills, tree, rows, arguments.every_failure)
+            mode = "all" if arguments.every_failure else "fast" if arguments.every_fast_failure else "first"
+            write_kills(arguments.kills, tree, rows, mode)
         valid = [row for row in rows if row[3] in ("killed", "survived")]
         killed = sum(1 for row in valid if row[3] == "killed")
         print()
