@@ -137,9 +137,8 @@ def touch_newer(path, previous_mtime_ns):
 class Tests:
     """The ctest suite of one build, run in stages, fastest first."""
 
-    def __init__(self, build, jobs, timeout, exclude, every_failure=False, every_fast_failure=False):
-        self.every_failure = every_failure
-        self.every_fast_failure = every_fast_failure
+    def __init__(self, build, jobs, timeout, exclude, mode="first"):
+        self.mode = mode  # first: stop at a failure; fast: every fast test, then fail-fast; all: every test
         self.build = build
         self.jobs = jobs
         self.timeout = timeout
@@ -149,7 +148,7 @@ class Tests:
     def ctest(self, extra, limit, every=False):
         command = ["ctest", "--test-dir", str(self.build), "--output-on-failure", "-j", str(self.jobs),
                    "--timeout", str(self.timeout)] + extra
-        if not (self.every_failure or every):
+        if not (self.mode == "all" or every):
             command.append("--stop-on-failure")
         if self.exclude:
             command += ["-E", self.exclude]
@@ -179,11 +178,11 @@ class Tests:
 
     def run(self):
         """(passed, detail) for the current build, stopping at the first failure."""
-        if self.every_failure:
+        if self.mode == "all":
             details = [detail for passed, detail in map(self.run_stage, self.stages) if not passed]
             return not details, ", ".join(details)
         for number, stage in enumerate(self.stages):
-            passed, detail = self.run_stage(stage, every=self.every_fast_failure and number == 0)
+            passed, detail = self.run_stage(stage, every=self.mode == "fast" and number == 0)
             if not passed:
                 return passed, detail
         return True, ""
@@ -198,7 +197,7 @@ class Tests:
         if code != 0:
             failed = re.findall(r"^\s*\d+\s*-\s*(\S+)\s*\((.*?)\)\s*$", output.split("tests FAILED:")[-1],
                                 re.MULTILINE)
-            shown = failed if self.every_failure or every else failed[:2]
+            shown = failed if self.mode == "all" or every else failed[:2]
             return False, ", ".join(f"{name} ({why})" for name, why in shown) or "ctest failed"
         return True, ""
 
@@ -245,14 +244,14 @@ def selected_mutants(only):
     return [m for m in MUTANTS if m[0] in wanted]
 
 
-def write_kills(path, tree, rows, every_failure):
+def write_kills(path, tree, rows, mode):
     """The kill table: the commit it was made on, then per fault its outcome
     and the tests that failed (all of them with --every-failure, all the fast
     ones with --every-fast-failure, else the first one or two)."""
     commit = subprocess.run(["git", "-C", str(tree), "describe", "--always", "--dirty"],
                             capture_output=True, text=True).stdout.strip() or "unknown"
     mode = {"all": "every failing test", "fast": "every failing test under 3 s, else the first slow one",
-            "first": "first failing tests"}[every_failure]
+            "first": "first failing tests"}[mode]
     lines = [f"# {len(rows)} faults on {commit}, {time.strftime('%Y-%m-%d')}, {mode}", "id\toutcome\ttests"]
     lines += [f"{row[0]}\t{row[3]}\t{row[4]}" for row in rows]
     path.write_text("\n".join(lines) + "\n", encoding="utf-8")
@@ -306,8 +305,8 @@ def main():
             log("the unmutated tree does not build")
             return 2
         log(f"built in {time.monotonic() - started:.0f} s; running the unmutated tests")
-        tests = Tests(build, arguments.jobs, arguments.timeout, arguments.exclude, arguments.every_failure,
-                      arguments.every_fast_failure)
+        mode = "all" if arguments.every_failure else "fast" if arguments.every_fast_failure else "first"
+        tests = Tests(build, arguments.jobs, arguments.timeout, arguments.exclude, mode)
         ok, output = tests.baseline()
         if not ok:
             print(output[-5000:])
@@ -352,7 +351,6 @@ def main():
         for mutant_id, description, relative, outcome, detail, seconds in rows:
             print(f"| {mutant_id} | {cell(description)} | {relative} | {outcome} | {cell(detail)} | {seconds:.0f} |")
         if arguments.kills:
-            mode = "all" if arguments.every_failure else "fast" if arguments.every_fast_failure else "first"
             write_kills(arguments.kills, tree, rows, mode)
         valid = [row for row in rows if row[3] in ("killed", "survived")]
         killed = sum(1 for row in valid if row[3] == "killed")

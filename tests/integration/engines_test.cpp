@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "image/page_size.h"
+#include "module_logic/page_turn.h"
 #include "module_tesseract/tesseract_recognizer.h"
+#include "module_tesseract/tesseract_script_detector.h"
 #include "ocr/text_in_reading_order.h"
 #include "pdf/poppler_document.h"
 #include "support.h"
@@ -55,8 +57,12 @@ TEST(PopplerRendering, SizedFromTheMediaBoxDrawnUprightOverWhite) {
 
 TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     TesseractRecognizer recognizer("Latin", {kRenderDotsPerInch});
-    const std::vector<Observation> lines = recognizer.recognizedLines(*rendered(testData("scan-english.pdf")));
+    const PageImage english = *rendered(testData("scan-english.pdf"));
+    const std::vector<Observation> lines = recognizer.recognizedLines(english);
     ASSERT_GE(lines.size(), 8u);
+    // The last line's box ends where the page's ink does.
+    const double inkEnd = 1.0 - static_cast<double>(inkedRows(english).second + 1) / static_cast<double>(english.height);
+    EXPECT_NEAR(lines.back().boundingBox.y, inkEnd, 0.002);
     for (const auto& [b, text, confidence] : lines)
         EXPECT_TRUE(b.x >= 0 && b.y >= 0 && b.x + b.width <= 1 && b.y + b.height <= 1) << b.x << "," << b.y;
     // The engine reports the top line first: with y growing upward its box lies above the last one's.
@@ -70,6 +76,19 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     const PageImage italian = *rendered(testData("scan-italian.pdf"));
     EXPECT_EQ(textInReadingOrder(recognizer.recognizedLines(italian)),
               textInReadingOrder(TesseractRecognizer("Latin", {kRenderDotsPerInch}).recognizedLines(italian)));
+}
+
+// The engine copes with sideways text by itself, so only the detector's own
+// answer shows a turn misread.
+TEST(TesseractScriptDetector, ReadsHowFarAPageIsTurned) {
+    TesseractScriptDetector detector({kRenderDotsPerInch});
+    const PageImage page = *rendered(testData("scan-english.pdf"));
+    for (const int quarters : {0, 1, 2, 3}) {
+        // Turned back by `quarters` from upright: turned by the rest of a whole turn.
+        const std::optional<DetectedScript> detected = detector.detectedScript(uprightImage(page, PageTurn(quarters)));
+        ASSERT_TRUE(detected) << quarters;
+        EXPECT_EQ(detected->turn, PageTurn((4 - quarters) % 4)) << quarters;
+    }
 }
 
 }  // namespace

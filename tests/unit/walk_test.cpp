@@ -64,15 +64,17 @@ private:
     Pages pages_;
 };
 
-// Kept in memory shared with the workers.
+// Kept in memory shared with the workers. A reading holds on until `awaited`
+// pages are read at once (for ten seconds at most, for a busy machine), so
+// that how many overlap depends on the plan and not on the machine's load.
 struct Tally {
-    std::atomic<int> reading, mostAtOnce, readInWorkers;
+    std::atomic<int> reading, mostAtOnce, readInWorkers, awaited;
 };
 
 // Image ids: kBlank reads as nothing, kSlowFailure and kFailure throw, kCrash
 // dies by SIGKILL, kAbort aborts, kStuck never answers, kLate answers after
-// 0.9 s; any other id reads as "testo <id>" after a pause long enough for
-// pages to overlap.
+// 0.9 s; any other id reads as "testo <id>" after a pause in which one
+// page too many would be seen overlapping.
 constexpr std::int64_t kBlank = 29, kSlowFailure = 30, kFailure = 31, kCrash = 32, kStuck = 33, kAbort = 34, kLate = 35;
 
 struct FakeRecognizer final : TextRecognizer {
@@ -88,6 +90,9 @@ struct FakeRecognizer final : TextRecognizer {
         }
         if (image.width == kCrash) kill(getpid(), SIGKILL);
         if (image.width == kAbort) errno = 0, std::abort();
+        for (auto until = std::chrono::steady_clock::now() + 10s;
+             tally->mostAtOnce < tally->awaited && std::chrono::steady_clock::now() < until;)
+            std::this_thread::sleep_for(1ms);
         std::this_thread::sleep_for(image.width == kStuck     ? 1h
                                     : image.width == kLate    ? 900ms
                                     : image.width == kFailure ? 0ms
@@ -140,6 +145,7 @@ TEST(PageWalk, ReadsAsOneProcessWithinJobsAndMemory) {
     for (const auto& c : cases) {
         const unsigned jobs = c.plan ? c.plan->jobs : 0;
         FakeRecognizer recognizer;
+        recognizer.tally->awaited = c.mostAtOnce;
         FakeDocument document(pages);
         RecordedProgress progress;
         EXPECT_EQ(extracted(document, recognizer, c.plan, progress), expected) << jobs;
