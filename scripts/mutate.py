@@ -195,7 +195,7 @@ class Tests:
         if timed_out:
             return False, "timeout"
         if code != 0:
-            failed = re.findall(r"^\s*\d+\s*-\s*(\S+)\s*\((.*?)\)\s*$", output.split("tests FAILED:")[-1],
+            failed = re.findall(r"^\s*\d+\s*-\s*(\S+).*\(([^()]*)\)\s*$", output.split("tests FAILED:")[-1],
                                 re.MULTILINE)
             shown = failed if self.mode == "all" or every else failed[:2]
             return False, ", ".join(f"{name} ({why})" for name, why in shown) or "ctest failed"
@@ -244,12 +244,15 @@ def selected_mutants(only):
     return [m for m in MUTANTS if m[0] in wanted]
 
 
-def write_kills(path, tree, rows, mode):
+def described_commit(tree):
+    return subprocess.run(["git", "-C", str(tree), "describe", "--always", "--dirty"],
+                          capture_output=True, text=True).stdout.strip() or "unknown"
+
+
+def write_kills(path, commit, rows, mode):
     """The kill table: the commit it was made on, then per fault its outcome
     and the tests that failed (all of them with --every-failure, all the fast
     ones with --every-fast-failure, else the first one or two)."""
-    commit = subprocess.run(["git", "-C", str(tree), "describe", "--always", "--dirty"],
-                            capture_output=True, text=True).stdout.strip() or "unknown"
     mode = {"all": "every failing test", "fast": "every failing test under 3 s, else the first slow one",
             "first": "first failing tests"}[mode]
     lines = [f"# {len(rows)} faults on {commit}, {time.strftime('%Y-%m-%d')}, {mode}", "id\toutcome\ttests"]
@@ -287,6 +290,7 @@ def main():
     try:
         copy = workspace / "leggipdf"
         build = copy / "build"
+        commit = described_commit(tree)  # the tree as copied, whatever it becomes during the run
         copy_tree(tree, copy)
         shared = shared_folder(tree)
         if shared:
@@ -351,7 +355,7 @@ def main():
         for mutant_id, description, relative, outcome, detail, seconds in rows:
             print(f"| {mutant_id} | {cell(description)} | {relative} | {outcome} | {cell(detail)} | {seconds:.0f} |")
         if arguments.kills:
-            write_kills(arguments.kills, tree, rows, mode)
+            write_kills(arguments.kills, commit, rows, mode)
         valid = [row for row in rows if row[3] in ("killed", "survived")]
         killed = sum(1 for row in valid if row[3] == "killed")
         print()

@@ -1,9 +1,6 @@
 // Scans against their text, each in an empty /dev of its own (where the engine
-// must leave no file). Made at test time by tests/data/make_scanner_pages.py: a
-// two-column paper page (alone and on a scanner's dark glass) and a manual's pages (10-pt lines closer than the line
-// tolerance) upright, turned by quarters or skewed by 3 degrees, against
-// pdftotext's reading. In tests/data: turned and very large pages, writing
-// systems read with their script's model, a page too short to tell.
+// must leave no file): real pages scanned at test time by
+// tests/data/make_scanner_pages.py, and the pages of tests/data.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,9 +61,10 @@ const auto kNamed = [](const auto& page) {
 
 // Read today at about 4% (the paper: its diagram; on dark glass too) and 0.4% (the manual); a paper
 // read across its gutter scores 57%, a page left turned or skewed 74-90%.
-const ScannedPage kMade[] = {{made("paper-two-columns"), 0.12, kPaper}, {made("paper-on-dark-glass"), 0.12, kPaper},  {made("manual-upright"), 0.03, {}},
-                             {made("manual-turned-90"), 0.02, kManual},  {made("manual-turned-180"), 0.02, kManual},
-                             {made("manual-turned-270"), 0.02, kManual}, {made("manual-skewed-3"), 0.02, kManual}};
+const ScannedPage kMade[] = {{made("paper-two-columns"), 0.12, kPaper},  {made("paper-on-dark-glass"), 0.12, kPaper},
+                             {made("manual-upright"), 0.03, {}},         {made("manual-turned-90"), 0.02, kManual},
+                             {made("manual-turned-180"), 0.02, kManual}, {made("manual-turned-270"), 0.02, kManual},
+                             {made("manual-skewed-3"), 0.02, kManual}};
 // clang-format off
 const ScannedPage kOurs[] = {
     {ours("scan-italian"), 0.01, {}}, {ours("scan-english"), 0.01, {}}, {ours("rotated-scan"), 0.01, {}},

